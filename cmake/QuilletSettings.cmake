@@ -1,0 +1,12 @@
+# Compile settings shared by every target of the project.
+add_library(quillet_settings INTERFACE)
+target_compile_features(quillet_settings INTERFACE cxx_std_17)
+target_compile_options(quillet_settings INTERFACE -Wall -Wextra)
+target_compile_definitions(quillet_settings INTERFACE
+  QT_NO_CAST_FROM_ASCII
+  QT_NO_CONTEXTLESS_CONNECT
+  QT_NO_KEYWORDS
+)
+if(DEFINED ENV{CI})
+  target_compile_options(quillet_settings INTERFACE -Werror)
+endif()

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the bundled game server and then
+# Quillet. With no display it runs Quillet on a private Xvfb with openbox and
+# writes a screenshot every few seconds to build/screen.png.
+# Stopping this script (Ctrl+C) stops the server it started.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+cmake --preset default
+cmake --build --preset default
+
+cleanup() {
+  [ -n "${QUILLET_PID:-}" ] && kill "$QUILLET_PID" 2>/dev/null
+  [ -x scripts/server.sh ] && bash scripts/server.sh stop
+  [ -n "${QUILLET_XVFB_PID:-}" ] && quillet_stop_x
+  true
+}
+trap cleanup EXIT INT TERM
+
+if [ -x scripts/server.sh ]; then
+  bash scripts/server.sh start
+fi
+
+source scripts/xsession.sh
+if [ -z "${DISPLAY:-}" ]; then
+  quillet_start_x 1024x768
+  echo "run: no display; Quillet runs on Xvfb ${DISPLAY}. Screenshot: build/screen.png"
+  build/bin/quillet &
+  QUILLET_PID=$!
+  while kill -0 "$QUILLET_PID" 2>/dev/null; do
+    sleep 3
+    import -window root build/screen.png 2>/dev/null || true
+  done
+else
+  build/bin/quillet &
+  QUILLET_PID=$!
+  wait "$QUILLET_PID"
+fi

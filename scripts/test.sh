@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test. Tests that need a
+# display run on a private Xvfb with openbox.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+cmake --preset default
+cmake --build --preset default
+
+source scripts/xsession.sh
+trap quillet_stop_x EXIT
+quillet_start_x 1024x768
+ctest --preset default "$@"

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The two places a game's movie can be, and the game server's addresses.
+// Folders end with "/" and paths are joined by plain concatenation.
+
+// The machine-wide folder for variable data of programs installed in /opt,
+// standing where a Windows machine has "Program Files".
+QString ProgramDataFolder(const QString& driveRoot);  // root + "var/opt/"
+QString PlayshareFolder(const QString& driveRoot);    // ... + "Playshare/"
+QString SharedGameFolder(const QString& driveRoot);   // ... + "Playshare/pbox/"
+QString FallbackGameFolder(const QString& programFolder);  // program folder + "Common/"
+
+QString MovieFileName(const QString& stem);  // stem + ".swf", the stem verbatim
+
+// The game server built into the program, without a trailing slash.
+QString GameServerAddress();
+QString GameDownloadUrl(const QString& serverAddress, const QString& stem);
+QString HelpPageUrl(const QString& serverAddress);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The file-system operations that game lookup and download rely on.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual bool FileExists(const QString& path) const = 0;
+  virtual bool DirectoryExists(const QString& path) const = 0;
+  // Creates one folder whose parent must already exist. False when the
+  // folder could not be created, which includes the case that it exists.
+  virtual bool CreateDirectory(const QString& path) = 0;
+};
+
+class LocalFileSystem final : public FileSystem {
+ public:
+  bool FileExists(const QString& path) const override;
+  bool DirectoryExists(const QString& path) const override;
+  bool CreateDirectory(const QString& path) override;
+};

@@ -1,0 +1,13 @@
+#include "platform/systempaths.h"
+
+#include <QCoreApplication>
+
+QString HostSystemPaths::SystemDriveRoot() const {
+  // Linux has a single root for the whole machine.
+  return QStringLiteral("/");
+}
+
+QString HostSystemPaths::ProgramFolder() const {
+  // applicationDirPath() resolves links, so /usr/bin/quillet finds /opt/quillet/.
+  return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+}
