@@ -1,0 +1,53 @@
+// A control in a window of its own, for what needs a separate process: a
+// restart of the program (game saves) and measuring start-up.
+//   flash_probe <program folder> <movie> [x y]
+// Prints "loaded" or "failed", then "pixel R G B" for the point (x, y) of the
+// control once the movie has shown for a moment. Exits 0 when loaded.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTimer>
+#include <cstdio>
+
+#include "player/shockwaveflash.h"
+
+int main(int argc, char** argv) {
+  TShockwaveFlash::PrepareApplication();
+  QApplication app(argc, argv);
+  const QStringList args = app.arguments();
+  if (args.size() < 3) {
+    std::fputs("usage: flash_probe <program folder> <movie> [x y]\n", stderr);
+    return 2;
+  }
+  const QPoint probe = args.size() >= 5 ? QPoint(args[3].toInt(), args[4].toInt()) : QPoint(5, 5);
+  TShockwaveFlash flash(args[1], nullptr);
+  flash.setWindowFlag(Qt::FramelessWindowHint);
+  flash.setGeometry(0, 0, 400, 300);
+  flash.show();
+  QSignalSpy loaded(&flash, &TShockwaveFlash::movieLoaded);
+  QSignalSpy failed(&flash, &TShockwaveFlash::movieFailed);
+  flash.SetMovie(args[2]);
+  flash.Play();
+  QElapsedTimer clock;
+  clock.start();
+  while (loaded.isEmpty() && failed.isEmpty() && clock.elapsed() < 60000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  if (loaded.isEmpty()) {
+    std::puts("failed");
+    return 1;
+  }
+  std::puts("loaded");
+  // Let a few frames reach the screen before reading it.
+  QColor c;
+  QTimer::singleShot(args.size() >= 6 ? args[5].toInt() : 1000, &app, [&] {
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    screen.save(QStringLiteral("/tmp/g.png"));
+    c = screen.pixelColor(flash.mapToGlobal(probe));
+    app.quit();
+  });
+  app.exec();
+  std::printf("pixel %d %d %d\n", c.red(), c.green(), c.blue());
+  return 0;
+}
