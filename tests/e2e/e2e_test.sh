@@ -1,0 +1,351 @@
+#!/usr/bin/env bash
+# Quillet as a user meets it: the built program, nginx serving the sample
+# games on 127.0.0.1:80, driven only by xdotool and checked by window queries
+# and screenshots. Needs root (port 80 and /var/opt) and an X display with a
+# window manager; scripts/test.sh provides one, otherwise a private one starts.
+# Usage: e2e_test.sh <source dir> <build dir>
+# Exit 77 (skipped) when the machine cannot host the test.
+set -uo pipefail
+export LC_ALL=C.UTF-8
+src=$(cd "$1" && pwd)
+build=$(cd "$2" && pwd)
+program="$build/bin/quillet"
+www="$build/server/www"
+shots="$build/e2e"
+shared=/var/opt/Playshare/pbox
+common="$build/bin/Common"
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+note() { echo "-- $*"; }
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "skipped: needs root for port 80 and /var/opt"
+  exit 77
+fi
+if (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null; then
+  echo "skipped: something else already listens on 127.0.0.1:80"
+  exit 77
+fi
+[ -x "$program" ] || { echo "FAIL: no program at $program"; exit 1; }
+[ -f "$www/soft/Playbox/Playshare/tancs.swf" ] || { echo "FAIL: no server tree at $www"; exit 1; }
+
+work=$(mktemp -d)
+mkdir -p "$shots" "$work/bin" "$work/backup/shared" "$work/backup/common" "$work/data"
+
+if [ -z "${DISPLAY:-}" ]; then
+  # shellcheck source=../../scripts/xsession.sh
+  source "$src/scripts/xsession.sh"
+  quillet_start_x 1024x768
+  own_x=1
+fi
+
+# The help item asks the browser through xdg-open: this one only records.
+cat >"$work/bin/xdg-open" <<EOS
+#!/bin/sh
+printf '%s\n' "\$1" >>"$work/xdg-open.log"
+EOS
+chmod +x "$work/bin/xdg-open"
+
+# --- what exists before the test, so that only the test's own traces go
+stems=(tancs huard saol)
+playshare_existed=0
+pbox_existed=0
+[ -d /var/opt/Playshare ] && playshare_existed=1
+[ -d "$shared" ] && pbox_existed=1
+for stem in "${stems[@]}"; do
+  [ -e "$shared/$stem.swf" ] && mv "$shared/$stem.swf" "$work/backup/shared/"
+  [ -e "$common/$stem.swf" ] && mv "$common/$stem.swf" "$work/backup/common/"
+done
+# Where a download lands: the shared folder if it exists or can be made,
+# else the program's Common folder.
+if [ "$playshare_existed" = 1 ] && [ "$pbox_existed" = 0 ]; then
+  target="$common"
+else
+  target="$shared"
+fi
+
+server() { bash "$src/scripts/server.sh" "$@" --root "$www" --state "$work/nginx"; }
+
+cleanup() {
+  [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  server stop >/dev/null 2>&1
+  for stem in "${stems[@]}"; do
+    rm -f "$shared/$stem.swf" "$common/$stem.swf"
+    [ -e "$work/backup/shared/$stem.swf" ] && mv "$work/backup/shared/$stem.swf" "$shared/"
+    [ -e "$work/backup/common/$stem.swf" ] && mv "$work/backup/common/$stem.swf" "$common/"
+  done
+  [ "$pbox_existed" = 0 ] && rmdir "$shared" 2>/dev/null
+  [ "$playshare_existed" = 0 ] && rmdir /var/opt/Playshare 2>/dev/null
+  [ -n "${own_x:-}" ] && quillet_stop_x
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# --- window helpers: Qt titles read "<caption> — Quillet"
+visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+
+wait_visible() { # regex timeout-seconds -> window id
+  local end=$((SECONDS + $2)) id
+  while [ $SECONDS -le "$end" ]; do
+    id=$(visible "$1")
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+wait_gone() { # regex timeout-seconds
+  local end=$((SECONDS + $2))
+  while [ $SECONDS -le "$end" ]; do
+    [ -z "$(visible "$1")" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+geometry() { # id -> "x y w h" of the client area on the screen
+  xwininfo -id "$1" 2>/dev/null | awk '
+    /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print x, y, w, h }'
+}
+
+wait_height() { # id test timeout -> waits until test(x, y, w, h) holds
+  local id=$1 test=$2 end=$((SECONDS + $3))
+  while [ $SECONDS -le "$end" ]; do
+    # shellcheck disable=SC2046
+    "$test" $(geometry "$id") && return 0
+    sleep 0.2
+  done
+  return 1
+}
+rolled_up() { [ "$4" -le 3 ] && [ "$2" -eq -1 ]; }
+rolled_down() { [ "$4" -ge 555 ]; }
+
+shot() { import -window root "$1" 2>/dev/null; }
+
+pixel() { # file x y -> "r g b"
+  convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null |
+    sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
+}
+
+near() { # "r g b" hex tolerance
+  local r g b
+  read -r r g b <<<"$1"
+  local er=$((16#${2:0:2})) eg=$((16#${2:2:2})) eb=$((16#${2:4:2}))
+  [ -n "$r" ] && [ $((r > er ? r - er : er - r)) -le "$3" ] &&
+    [ $((g > eg ? g - eg : eg - g)) -le "$3" ] && [ $((b > eb ? b - eb : eb - b)) -le "$3" ]
+}
+
+# Width in pixels of the dark text in a rectangle of the screen.
+text_span() { # file x y w h
+  convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace gray -threshold 55% -negate \
+    -scale "$4x1!" -depth 8 txt:- 2>/dev/null |
+    awk -F'[,:( ]+' 'NR > 1 && $3 + 0 > 0 { if (first == "") first = $1; last = $1 }
+      END { if (first == "") print 0; else print last - first + 1 }'
+}
+
+# --- the game server and the program
+server start --port 80 >/dev/null || { echo "FAIL: nginx did not start on port 80"; exit 1; }
+note "nginx serves $www on port 80"
+
+PATH="$work/bin:$PATH" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/data/cache" \
+  XDG_CONFIG_HOME="$work/data/config" "$program" >"$work/program.log" 2>&1 &
+pid=$!
+
+launcher=$(wait_visible '^Quilletta' 60) || { cat "$work/program.log"; echo "FAIL: no launcher window"; exit 1; }
+sleep 1
+read -r lx ly lw lh <<<"$(geometry "$launcher")"
+screen_w=$(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1]; exit }')
+screen_h=$(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[2]; exit }')
+case "$screen_w" in
+  600 | 800 | 1024 | 1152 | 1280 | 1360 | 1600) expected_left=$((screen_w - 192)) ;;
+  *) expected_left=832 ;;
+esac
+[ "$lx $ly $lw $lh" = "$expected_left 0 184 556" ] ||
+  fail "launcher at $lx,$ly size ${lw}x$lh, expected $expected_left,0 184x556"
+shot "$shots/launcher.png"
+
+# Find the page's origin from the category bars' dark-blue border, so the
+# clicks hit the names wherever the page's client area starts.
+column=$(convert "$shots/launcher.png" -crop "1x556+$((lx + 90))+$ly" -depth 8 txt:- 2>/dev/null |
+  awk -F'[,:]' '/#003C74/ { print $2; exit }')
+if [ -z "$column" ]; then
+  fail "no category bar border (RGB 0, 60, 116) found on the launcher"
+  column=28
+fi
+page_y=$((column - 2)) # category 1's bar stands at Top 2 of every page
+row=$(convert "$shots/launcher.png" -crop "184x1+$lx+$((ly + column + 10))" -depth 8 txt:- 2>/dev/null |
+  awk -F'[,:]' '/#003C74/ { print $1; exit }')
+page_x=$(( ${row:-1} - 3 )) # and at Left 3
+note "page origin in the launcher: $page_x,$page_y"
+
+click_at() { # window-relative x y
+  xdotool mousemove "$((lx + $1))" "$((ly + $2))" sleep 0.2 click 1
+}
+click_name() { click_at "$((page_x + $1 + 12))" "$((page_y + $2 + 7))"; }
+# Category 4's bar on page 5 (the page shown at start) stands at Top 65.
+click_at "$((page_x + 3 + 85))" "$((page_y + 65 + 10))"
+sleep 0.5
+
+download() { # page-x page-y -> answers the prompt with Enter; leaves $notice
+  click_name "$1" "$2"
+  if ! wait_visible '^Confirm' 10 >/dev/null; then
+    fail "no Confirm prompt after clicking the name at $1,$2"
+    return 1
+  fi
+  xdotool key Return
+  notice=$(wait_visible '^提示' 30) || { fail "no notice after the download"; return 1; }
+  notice_at=$SECONDS
+  sleep 0.5
+}
+
+notice_span() { # -> width of the notice's text
+  local nx ny nw nh
+  read -r nx ny nw nh <<<"$(geometry "$notice")"
+  shot "$work/notice.png"
+  text_span "$work/notice.png" "$((nx + 4))" "$((ny + 12))" 252 24
+}
+
+close_notice() {
+  xdotool windowactivate --sync "$notice" 2>/dev/null
+  xdotool key Return
+  wait_gone '^提示' 5 || fail "the notice's default button does not close it"
+}
+
+# --- 1. download a sample game
+note "download |贪吃蛇|"
+if download 6 133; then
+  success_span=$(notice_span)
+  [ -f "$target/tancs.swf" ] || fail "tancs.swf is not in $target"
+  cmp -s "$target/tancs.swf" "$www/soft/Playbox/Playshare/tancs.swf" ||
+    fail "the downloaded tancs.swf differs from the server's"
+  sleep 1.5
+  [ -n "$(visible '^提示')" ] || fail "the success notice closed before 2 s"
+  wait_gone '^提示' 5 || fail "the success notice is still open 6 s later"
+  took=$((SECONDS - notice_at))
+  [ "$took" -ge 3 ] && [ "$took" -le 6 ] || fail "the success notice closed after ${took} s, not 4"
+fi
+
+# --- 2. play it
+note "play |贪吃蛇|"
+click_name 6 133
+player=$(wait_visible '^小游戏' 20) || fail "no player window"
+if [ -n "${player:-}" ]; then
+  wait_height "$launcher" rolled_up 5 || fail "launcher not rolled up: $(geometry "$launcher")"
+  read -r px py pw ph <<<"$(geometry "$player")"
+  [ "$px $py $pw $ph" = "0 0 $screen_w $screen_h" ] ||
+    fail "the player covers $px,$py ${pw}x$ph, not the screen"
+  # The snake's start screen: its own backdrop, and nothing moves until a key.
+  ok=0
+  for _ in $(seq 40); do
+    shot "$work/a.png"
+    near "$(pixel "$work/a.png" 10 300)" 1B2631 10 && { ok=1; break; }
+    sleep 0.5
+  done
+  [ "$ok" = 1 ] || fail "the game's backdrop is not on the screen: $(pixel "$work/a.png" 10 300)"
+  sleep 0.5
+  shot "$work/b.png"
+  [ "$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1)" = 0 ] ||
+    fail "the start screen changes before any key"
+  xdotool key space
+  sleep 0.3
+  xdotool key Down
+  shot "$work/c.png"
+  sleep 0.4
+  shot "$shots/playing.png"
+  moved=$(compare -metric AE "$work/c.png" "$shots/playing.png" null: 2>&1)
+  [ "${moved%% *}" -gt 100 ] 2>/dev/null || fail "the game does not move after keys (changed pixels: $moved)"
+  started=$(compare -metric AE "$work/b.png" "$work/c.png" null: 2>&1)
+  [ "${started%% *}" -gt 1000 ] 2>/dev/null || fail "the start screen did not go on a key ($started)"
+
+  # --- 3. quit it with Esc, Enter
+  note "quit with Esc"
+  xdotool key Escape
+  if wait_visible '^Confirm' 10 >/dev/null; then
+    xdotool key Return
+    wait_gone '^小游戏' 10 || fail "the player is still shown after Esc, Enter"
+  else
+    fail "no prompt after Esc in the game"
+  fi
+  rolled_up $(geometry "$launcher") || fail "the strip did not stay after the quit: $(geometry "$launcher")"
+fi
+
+# --- 4. the mouse at the top edge rolls the launcher down
+note "roll down"
+xdotool mousemove "$((lx + 60))" 300 sleep 0.3 mousemove "$((lx + 60))" 0 sleep 0.2 mousemove "$((lx + 70))" 0
+wait_height "$launcher" rolled_down 5 || fail "launcher not rolled down: $(geometry "$launcher")"
+read -r lx ly lw lh <<<"$(geometry "$launcher")"
+
+# --- 5. a game the server lacks
+note "download |华容道|, absent from the server"
+if download 62 133; then
+  missing_span=$(notice_span)
+  sleep 6
+  [ -n "$(visible '^提示')" ] || fail "the failure notice closed by itself"
+  close_notice
+  [ -e "$target/huard.swf" ] && fail "a failed download left huard.swf"
+  [ -e "$common/huard.swf" ] && fail "a failed download left huard.swf in Common"
+  # The failure text is two characters longer than the success text.
+  diff=$((missing_span - ${success_span:-0}))
+  [ "${success_span:-0}" -gt 120 ] && [ "$diff" -ge 16 ] && [ "$diff" -le 40 ] ||
+    fail "notice texts of ${success_span:-?} and $missing_span px: not the success and failure texts"
+fi
+
+# --- 6. no server at all
+note "download |扫雷| with nginx stopped"
+server stop >/dev/null
+if download 89 213; then
+  offline_span=$(notice_span)
+  [ "$offline_span" = "$missing_span" ] || fail "offline notice text ($offline_span px) differs from the missing game's ($missing_span px)"
+  close_notice
+  [ -e "$target/saol.swf" ] && fail "a failed download left saol.swf"
+fi
+server start --port 80 >/dev/null
+
+# --- 7. help asks the browser for the help page
+note "help"
+click_at 65 544 # the menu button
+sleep 0.8
+xdotool key h
+for _ in $(seq 25); do
+  [ -s "$work/xdg-open.log" ] && break
+  sleep 0.2
+done
+asked=$(cat "$work/xdg-open.log" 2>/dev/null)
+[ "$asked" = "http://127.0.0.1/soft/Playbox/help.htm" ] || fail "help asked xdg-open for '$asked'"
+
+# --- 8. closing the launcher during a game ends the program with 0
+note "close during a game"
+click_name 6 133
+if wait_visible '^小游戏' 20 >/dev/null; then
+  sleep 2
+  xdotool mousemove "$((lx + 60))" 300 sleep 0.3 mousemove "$((lx + 60))" 0 sleep 0.2 mousemove "$((lx + 70))" 0
+  wait_height "$launcher" rolled_down 5 || fail "launcher not rolled down during the game"
+  click_at 175 15 # the close picture
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    fail "the program still runs after closing the launcher"
+  else
+    wait "$pid"
+    code=$?
+    pid=""
+    [ "$code" = 0 ] || fail "the program ended with code $code"
+  fi
+else
+  fail "the downloaded game does not play on a second start"
+fi
+
+if [ "$failures" -gt 0 ]; then
+  echo "--- program output"
+  tail -n 30 "$work/program.log"
+  echo "$failures check(s) failed; screenshots in $shots"
+  exit 1
+fi
+echo "e2e: all checks passed; screenshots in $shots"
