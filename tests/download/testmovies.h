@@ -1,0 +1,15 @@
+#pragma once
+
+// Flash movies built as bytes, for the download tests and benchmark.
+
+#include <QByteArray>
+
+// An uncompressed movie of exactly size bytes (at least 33): a header whose
+// length field is size, one padding tag, a frame and the end tag.
+QByteArray FwsMovie(int size);
+// The same movie zlib-compressed, its length field the uncompressed size.
+QByteArray CwsMovie(int uncompressedSize);
+// An LZMA-style movie whose compressed-length field matches its payload.
+QByteArray ZwsMovie(int payloadSize);
+// Sets a movie's 32-bit length field (bytes 4 to 7).
+QByteArray WithLengthField(QByteArray movie, quint32 length);
