@@ -1,0 +1,81 @@
+#include "app/aboutbox.h"
+
+#include "launcher/artwork.h"
+#include "launcher/fonts.h"
+
+#include <qdrawutil.h>
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace {
+
+// A panel with a lowered outer and a raised inner bevel.
+class BevelPanel final : public QFrame {
+ public:
+  using QFrame::QFrame;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    qDrawShadePanel(&painter, rect(), palette(), true, 1);
+    qDrawShadePanel(&painter, rect().adjusted(1, 1, -1, -1), palette(), false, 1);
+  }
+};
+
+}  // namespace
+
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  InstallFontSubstitutions();
+  setObjectName(QStringLiteral("AboutBox"));
+  setWindowTitle(QStringLiteral("关于..."));
+  setFixedSize(248, 168);
+  QFont windowFont(kSansFamily);
+  windowFont.setPixelSize(11);
+  setFont(windowFont);
+  QFont labelFont(kSongFamily);
+  labelFont.setPixelSize(13);
+
+  // The panel and what it holds.
+  auto* panel = new BevelPanel(this);
+  panel->setGeometry(8, 8, 233, 113);
+
+  ProgramIcon = new QLabel(panel);
+  ProgramIcon->setGeometry(8, 12, 65, 57);
+  ProgramIcon->setScaledContents(true);
+  ProgramIcon->setPixmap(QPixmap::fromImage(artwork::AboutPicture()));
+
+  const auto label = [&](const QString& text, int left, int top) {
+    auto* item = new QLabel(text, panel);
+    item->setFont(labelFont);
+    item->move(left, top);
+    item->adjustSize();
+    return item;
+  };
+  ProductName = label(QStringLiteral("Quillet"), 88, 16);
+  Version = label(QStringLiteral("版本：8.2"), 88, 40);
+  Copyright = label(QStringLiteral("Quillet 开发组"), 8, 80);
+
+  // The button below the panel.
+  OKButton = new QPushButton(QStringLiteral("OK"), this);
+  OKButton->setGeometry(87, 132, 75, 25);
+  OKButton->setDefault(true);
+  connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+}
+
+TAboutBox::~TAboutBox() = default;
+
+void TAboutBox::OKButtonClick() {
+  hide();
+}
+
+void TAboutBox::hideEvent(QHideEvent* event) {
+  // The box is centred only the first time; afterwards it reopens where it
+  // was hidden. An explicit move keeps the dialog from centring itself again.
+  move(pos());
+  QDialog::hideEvent(event);
+}

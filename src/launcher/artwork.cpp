@@ -1,0 +1,390 @@
+#include "launcher/artwork.h"
+
+#include "launcher/fonts.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <cmath>
+
+namespace artwork {
+namespace {
+
+const QColor kNavy(57, 58, 110);
+const QColor kWhite(255, 255, 255);
+
+QColor Mix(const QColor& from, const QColor& to, double t) {
+  t = std::clamp(t, 0.0, 1.0);
+  return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
+                          float(from.greenF() + (to.greenF() - from.greenF()) * t),
+                          float(from.blueF() + (to.blueF() - from.blueF()) * t));
+}
+
+QImage NewPicture(int width, int height, const QColor& fill = kWhite) {
+  QImage image(width, height, QImage::Format_RGB888);
+  image.fill(fill);
+  return image;
+}
+
+void FillRow(QImage& image, int row, const QColor& colour) {
+  for (int x = 0; x < image.width(); ++x)
+    image.setPixelColor(x, row, colour);
+}
+
+// Rounds one corner of the window: pixels beyond the arc around `centre`
+// turn white, with a one-pixel soft edge in `edge`. `dx`, `dy` (+1 or -1)
+// point from the centre towards the corner.
+void RoundCorner(QImage& image, QPointF centre, double radius, int dx, int dy, const QColor& edge) {
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const double ox = (x + 0.5 - centre.x()) * dx;
+      const double oy = (y + 0.5 - centre.y()) * dy;
+      if (ox <= 0 || oy <= 0)
+        continue;
+      const double distance = std::hypot(ox, oy);
+      if (distance >= radius + 0.5) {
+        image.setPixelColor(x, y, kWhite);
+      } else if (distance > radius - 0.5) {
+        const double outside = distance - (radius - 0.5);
+        image.setPixelColor(x, y, Mix(Mix(image.pixelColor(x, y), edge, 0.7), kWhite, outside));
+      }
+    }
+  }
+}
+
+// The rows every top-strip picture shares: outline, glossy gradient, the
+// lines and the upper edge of the page frame that the page control covers.
+QImage TopStrip(int width) {
+  QImage image = NewPicture(width, 30);
+  FillRow(image, 0, kNavy);
+  const QColor top(232, 241, 253);
+  const QColor bottom(125, 175, 244);
+  for (int row = 1; row <= 21; ++row) {
+    QColor colour = Mix(top, bottom, (row - 1) / 20.0);
+    // The gloss fades out over the upper half and stops sharply, as on a
+    // glass button.
+    if (row <= 10)
+      colour = Mix(colour, kWhite, 0.45 * (1.0 - (row - 1) / 10.0));
+    FillRow(image, row, colour);
+  }
+  FillRow(image, 22, QColor(85, 109, 143));
+  for (int row = 23; row <= 26; ++row)
+    FillRow(image, row, QColor(147, 180, 244));
+  FillRow(image, 27, QColor(82, 84, 88));
+  FillRow(image, 28, QColor(236, 242, 252));
+  FillRow(image, 29, QColor(236, 242, 252));
+  return image;
+}
+
+QImage BottomStrip(int width) {
+  QImage image = NewPicture(width, 24, QColor(45, 101, 220));
+  FillRow(image, 22, kNavy);
+  FillRow(image, 23, kNavy);
+  return image;
+}
+
+QFont TitleFont() {
+  // A chancery face gives the title its handwritten look; any italic serif
+  // stands in where it is missing.
+  const bool chancery = QFontDatabase::families().contains(QStringLiteral("Z003"));
+  QFont font(chancery ? QStringLiteral("Z003") : QStringLiteral("serif"));
+  font.setPixelSize(chancery ? 23 : 19);
+  font.setItalic(!chancery);
+  font.setBold(!chancery);
+  return font;
+}
+
+// A soft shadow: the text's coverage, box-blurred.
+QImage BlurredMask(const QImage& source, int radius) {
+  QImage out = source;
+  for (int pass = 0; pass < 2; ++pass) {
+    const QImage in = out;
+    for (int y = 0; y < in.height(); ++y) {
+      for (int x = 0; x < in.width(); ++x) {
+        int sum = 0;
+        int count = 0;
+        for (int v = -radius; v <= radius; ++v) {
+          for (int u = -radius; u <= radius; ++u) {
+            const int sx = x + u;
+            const int sy = y + v;
+            if (sx < 0 || sy < 0 || sx >= in.width() || sy >= in.height())
+              continue;
+            sum += qAlpha(in.pixel(sx, sy));
+            ++count;
+          }
+        }
+        out.setPixel(x, y, qRgba(0, 0, 0, sum / count));
+      }
+    }
+  }
+  return out;
+}
+
+void DrawButton(QImage& image, const QString& text) {
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QRectF face(2.5, 1.5, image.width() - 5, 19);
+  QLinearGradient fill(face.topLeft(), face.bottomLeft());
+  fill.setColorAt(0.0, QColor(248, 250, 253));
+  fill.setColorAt(0.45, QColor(233, 238, 246));
+  fill.setColorAt(1.0, QColor(214, 222, 236));
+  painter.setPen(QPen(QColor(122, 128, 140), 1));
+  painter.setBrush(fill);
+  painter.drawRoundedRect(face, 3, 3);
+  // Light above and to the left, shade below: the button stands out.
+  painter.setPen(QPen(kWhite, 1));
+  painter.drawLine(QPointF(4.5, 2.5), QPointF(face.right() - 2, 2.5));
+  painter.drawLine(QPointF(3.5, 4), QPointF(3.5, face.bottom() - 2));
+  painter.setPen(QPen(QColor(176, 186, 204), 1));
+  painter.drawLine(QPointF(4.5, face.bottom() - 1), QPointF(face.right() - 2, face.bottom() - 1));
+  painter.drawLine(QPointF(face.right() - 1, 4), QPointF(face.right() - 1, face.bottom() - 2));
+
+  QFont font(kSongFamily);
+  font.setPixelSize(12);
+  painter.setFont(font);
+  painter.setPen(QColor(51, 51, 102));
+  painter.drawText(face.adjusted(0, 1, 0, 0), Qt::AlignCenter, text);
+}
+
+// Three standing figures on an oval disc, drawn in a 38 x 38 design space.
+void DrawFigures(QPainter& painter) {
+  QRadialGradient disc(QPointF(19, 28), 16);
+  disc.setColorAt(0.0, QColor(214, 234, 255));
+  disc.setColorAt(1.0, QColor(140, 192, 246));
+  painter.setPen(QPen(QColor(110, 160, 225), 0.8));
+  painter.setBrush(disc);
+  painter.drawEllipse(QPointF(19, 29), 17, 6.5);
+
+  struct Figure {
+    double x;
+    double feet;
+    double height;
+    QColor colour;
+  };
+  const Figure figures[] = {
+      {10.0, 31.0, 20.0, QColor(58, 120, 218)},
+      {28.0, 31.0, 20.0, QColor(58, 120, 218)},
+      {19.0, 33.0, 25.0, QColor(24, 78, 190)},
+  };
+  for (const Figure& f : figures) {
+    const double head = f.height * 0.16;
+    const double top = f.feet - f.height;
+    QLinearGradient body(QPointF(f.x - 4, 0), QPointF(f.x + 4, 0));
+    body.setColorAt(0.0, f.colour.lighter(135));
+    body.setColorAt(1.0, f.colour);
+    painter.setPen(QPen(f.colour.darker(140), 0.8));
+    painter.setBrush(body);
+    painter.drawEllipse(QPointF(f.x, top + head), head, head);
+    QPainterPath torso;
+    const double shoulders = top + 2 * head + 0.8;
+    const double half = f.height * 0.2;
+    torso.moveTo(f.x - half, shoulders + 1.5);
+    torso.quadTo(f.x - half, shoulders, f.x, shoulders);
+    torso.quadTo(f.x + half, shoulders, f.x + half, shoulders + 1.5);
+    torso.lineTo(f.x + half * 0.55, f.feet);
+    torso.lineTo(f.x - half * 0.55, f.feet);
+    torso.closeSubpath();
+    painter.drawPath(torso);
+    // The gap between the legs.
+    painter.setPen(QPen(QColor(235, 244, 255), 0.9));
+    painter.drawLine(QPointF(f.x, f.feet - f.height * 0.32), QPointF(f.x, f.feet - 0.3));
+  }
+}
+
+}  // namespace
+
+QImage TitlePicture() {
+  QImage image = TopStrip(148);
+  const QFont font = TitleFont();
+  const QString title = QStringLiteral("Quillet");
+  const QRectF bounds = QFontMetricsF(font).tightBoundingRect(title);
+  // Centred in the gradient rows 1 to 21, starting a little in from the corner.
+  const QPointF origin(9 - bounds.left(), 11.5 - (bounds.top() + bounds.bottom()) / 2);
+
+  QImage mask(image.size(), QImage::Format_ARGB32_Premultiplied);
+  mask.fill(Qt::transparent);
+  {
+    QPainter painter(&mask);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(origin + QPointF(1.5, 1.5), title);
+  }
+  const QImage shadow = BlurredMask(mask, 1);
+
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  for (int y = 1; y <= 21; ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const double alpha = 0.55 * qAlpha(shadow.pixel(x, y)) / 255.0;
+      if (alpha > 0)
+        image.setPixelColor(x, y, Mix(image.pixelColor(x, y), QColor(40, 55, 95), alpha));
+    }
+  }
+  painter.setFont(font);
+  painter.setPen(QColor(16, 40, 128));
+  painter.drawText(origin, title);
+  painter.end();
+
+  // Column 0 lies outside the window, so the visible corner starts at column 1.
+  RoundCorner(image, QPointF(1 + 6, 6), 6, -1, -1, kNavy);
+  return image;
+}
+
+QImage MinimizePicture() {
+  QImage image = TopStrip(18);
+  const QColor slate(78, 98, 148);
+  for (int y = 13; y <= 14; ++y) {
+    for (int x = 6; x <= 13; ++x)
+      image.setPixelColor(x, y, slate);
+  }
+  return image;
+}
+
+QImage ClosePicture() {
+  QImage image = TopStrip(21);
+  {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF centre(9.0, 11.5);
+    const QColor greyBlue(92, 112, 152);
+    painter.setPen(QPen(greyBlue, 1.4));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(centre, 6.2, 6.2);
+    painter.setPen(QPen(greyBlue, 1.6, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(centre + QPointF(-2.8, -2.8), centre + QPointF(2.8, 2.8));
+    painter.drawLine(centre + QPointF(-2.8, 2.8), centre + QPointF(2.8, -2.8));
+  }
+  // The last two columns lie outside the window; the corner ends at column 18.
+  RoundCorner(image, QPointF(19 - 6, 6), 6, 1, -1, kNavy);
+  return image;
+}
+
+QImage OrnamentPicture() {
+  QImage image = BottomStrip(43);
+  {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The capsule behind the knob.
+    QLinearGradient capsule(QPointF(0, 7), QPointF(0, 16));
+    capsule.setColorAt(0.0, QColor(70, 120, 215));
+    capsule.setColorAt(1.0, QColor(22, 62, 160));
+    painter.setPen(QPen(QColor(20, 45, 120), 1));
+    painter.setBrush(capsule);
+    painter.drawRoundedRect(QRectF(14.5, 6.5, 26, 9), 4.5, 4.5);
+    // The glossy knob with its chevron.
+    const QPointF centre(12.0, 11.0);
+    QRadialGradient knob(centre + QPointF(-2.5, -3), 10);
+    knob.setColorAt(0.0, QColor(226, 240, 255));
+    knob.setColorAt(0.6, QColor(140, 190, 250));
+    knob.setColorAt(1.0, QColor(70, 130, 225));
+    painter.setPen(QPen(QColor(30, 70, 160), 1));
+    painter.setBrush(knob);
+    painter.drawEllipse(centre, 8, 8);
+    painter.setPen(QPen(kWhite, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(QPolygonF(
+        {centre + QPointF(-2, -3.5), centre + QPointF(1.8, 0), centre + QPointF(-2, 3.5)}));
+  }
+  // Column 0 and row 23 lie outside the window.
+  RoundCorner(image, QPointF(1 + 6, 23 - 6), 6, -1, 1, kNavy);
+  return image;
+}
+
+QImage MenuButtonPicture() {
+  QImage image = BottomStrip(47);
+  DrawButton(image, QStringLiteral("菜单"));
+  return image;
+}
+
+QImage HideButtonPicture() {
+  QImage image = BottomStrip(95);
+  DrawButton(image, QStringLiteral("隐藏窗口"));
+  return image;
+}
+
+QImage CategoryBarPicture(const QString& title, bool own) {
+  const int width = 171;
+  const int height = 20;
+  QImage image = NewPicture(width, height);
+  const QColor border(0, 60, 116);
+  const QColor beige(236, 233, 223);
+
+  // The face: white under the top border, fading to the base colour at row
+  // 15, then darkening towards the bottom border.
+  for (int row = 1; row <= 18; ++row) {
+    QColor colour;
+    if (row <= 15) {
+      colour = Mix(kWhite, QColor(240, 240, 234), (row - 1) / 14.0);
+    } else if (row == 16) {
+      colour = QColor(232, 231, 223);
+    } else if (row == 17) {
+      colour = QColor(224, 222, 212);
+    } else {
+      colour = QColor(214, 208, 197);
+    }
+    FillRow(image, row, colour);
+  }
+  FillRow(image, 0, border);
+  FillRow(image, height - 1, border);
+  for (int row = 0; row < height; ++row) {
+    image.setPixelColor(0, row, border);
+    image.setPixelColor(width - 1, row, border);
+  }
+  // Rounded corners: the corner pixel turns beige, its neighbours blend.
+  for (const QPoint corner :
+       {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, height - 1), QPoint(width - 1, height - 1)}) {
+    const int inX = corner.x() == 0 ? 1 : -1;
+    const int inY = corner.y() == 0 ? 1 : -1;
+    image.setPixelColor(corner, beige);
+    image.setPixelColor(corner.x() + inX, corner.y(), Mix(border, beige, 0.5));
+    image.setPixelColor(corner.x(), corner.y() + inY, Mix(border, beige, 0.5));
+    const QPoint inner(corner.x() + inX, corner.y() + inY);
+    image.setPixelColor(inner, Mix(border, image.pixelColor(inner), 0.5));
+  }
+
+  QPainter painter(&image);
+  QFont font(kSongFamily);
+  font.setPixelSize(12);
+  font.setBold(own);
+  painter.setFont(font);
+  painter.setPen(own ? QColor(49, 106, 197) : QColor(0, 78, 152));
+  painter.drawText(QRect(12, 4, 147, 12), Qt::AlignCenter, QStringLiteral("=== %1 ===").arg(title));
+  return image;
+}
+
+QImage ProgramIcon() {
+  QImage image = NewPicture(38, 38);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  DrawFigures(painter);
+  return image;
+}
+
+QImage AboutPicture() {
+  QImage image = NewPicture(65, 65, QColor(226, 238, 252));
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  // Soft streaks radiating from behind the figures.
+  const QPointF source(32.5, 40);
+  for (int i = 0; i < 18; ++i) {
+    const double angle = i * 2 * M_PI / 18;
+    QPainterPath streak;
+    streak.moveTo(source);
+    streak.lineTo(source + QPointF(std::cos(angle - 0.07), std::sin(angle - 0.07)) * 70);
+    streak.lineTo(source + QPointF(std::cos(angle + 0.07), std::sin(angle + 0.07)) * 70);
+    streak.closeSubpath();
+    painter.fillPath(streak, QColor(255, 255, 255, 120));
+  }
+  painter.scale(65.0 / 38.0, 65.0 / 38.0);
+  DrawFigures(painter);
+  return image;
+}
+
+}  // namespace artwork

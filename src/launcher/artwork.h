@@ -1,0 +1,30 @@
+#pragma once
+
+// The launcher's pictures, drawn by code. Each function draws one picture
+// into a 24-bit image of the picture's exact size; the window draws each once
+// when it is built and never changes it afterwards.
+
+#include <QImage>
+#include <QString>
+
+namespace artwork {
+
+// Top strip: 30 rows high, the three pictures share the same rows.
+QImage TitlePicture();     // Image2, 148 x 30, the script title and the rounded corner
+QImage MinimizePicture();  // Image5, 18 x 30, the minimize dash
+QImage ClosePicture();     // Image6, 21 x 30, the close ring and cross
+
+// Bottom strip: 24 rows high, the last one falls outside the window.
+QImage OrnamentPicture();    // Image1, 43 x 24, the knob and capsule
+QImage MenuButtonPicture();  // Image3, 47 x 24, "菜单"
+QImage HideButtonPicture();  // Image4, 95 x 24, "隐藏窗口"
+
+// A category bar, 171 x 20: plain (regular text) or the page's own (bold).
+QImage CategoryBarPicture(const QString& title, bool own);
+
+// Three blue figures on an oval disc: the 38 x 38 program icon on white, and
+// the About box's 65 x 65 picture on a pale streaked background.
+QImage ProgramIcon();
+QImage AboutPicture();
+
+}  // namespace artwork

@@ -1,0 +1,18 @@
+#pragma once
+
+// The launcher's windows ask for the faces their design names ("宋体",
+// "MS Sans Serif"); these are mapped once to faces installed here.
+
+#include <QString>
+#include <QStringList>
+
+inline const QString kSongFamily = QStringLiteral("宋体");
+inline const QString kSansFamily = QStringLiteral("MS Sans Serif");
+
+// Of the installed candidates, the one whose 13-pixel glyphs come closest to
+// 13 pixels for a Chinese character and 7 for an ASCII one, preferring faces
+// that cover every character of the catalogue. Empty when none is installed.
+QString ClosestSongFace(const QStringList& candidates);
+
+// Maps the design's family names to installed faces. Safe to call repeatedly.
+void InstallFontSubstitutions();

@@ -1,0 +1,320 @@
+#include "launcher/form1.h"
+
+#include "catalogue/catalogue.h"
+#include "launch/gamefolders.h"
+#include "launcher/artwork.h"
+#include "launcher/fonts.h"
+#include "launcher/placement.h"
+#include "launcher/widgets.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPixmap>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QUrl>
+
+#include <array>
+
+namespace {
+
+constexpr int kWidth = 184;
+constexpr int kFullHeight = 556;
+const QColor kSkyBlue(166, 202, 240);
+const QColor kGreen(0, 128, 0);
+
+// The bars of each page, category 1 to 6; the page's own bar is the one of
+// its own category.
+constexpr std::array<std::array<const char*, 6>, 6> kBarNames = {{
+    {"Image7", "Image12", "Image11", "Image10", "Image9", "Image8"},
+    {"Image35", "Image36", "Image13", "Image14", "Image15", "Image16"},
+    {"Image32", "Image33", "Image34", "Image17", "Image18", "Image19"},
+    {"Image28", "Image30", "Image31", "Image29", "Image20", "Image21"},
+    {"Image23", "Image24", "Image25", "Image26", "Image27", "Image22"},
+    {"Image37", "Image38", "Image39", "Image40", "Image41", "Image42"},
+}};
+
+// The bars stack from the top down to the page's own one; the rest stand at
+// the bottom, the last ending at row 494.
+int BarTop(int page, int category) {
+  return category <= page ? 2 + 21 * (category - 1) : 475 - 21 * (6 - category);
+}
+
+const PrimaryScreenWidth& PrimaryScreen() {
+  static const PrimaryScreenWidth screen;
+  return screen;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : TForm1(PrimaryScreen(), parent) {}
+
+TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_screen(screen) {
+  InstallFontSubstitutions();
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Quilletta"));
+  setWindowIcon(QIcon(QPixmap::fromImage(artwork::ProgramIcon())));
+  setLayoutDirection(Qt::LeftToRight);
+  setGeometry(832, 0, kWidth, kFullHeight);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, kSkyBlue);
+  setPalette(palette);
+  setAutoFillBackground(true);
+  QFont font(kSansFamily);
+  font.setPixelSize(11);
+  setFont(font);
+  setCursor(Qt::ArrowCursor);
+  setFocusPolicy(Qt::StrongFocus);
+  // The strips and the band above the bottom strip report every move.
+  setMouseTracking(true);
+
+  BuildStrips();
+  BuildPages();
+  BuildMenu();
+
+  ti = new QTimer(this);
+  ti->setInterval(4000);
+  ti->setSingleShot(false);
+  connect(ti, &QTimer::timeout, this, &TForm1::tiTimer);
+
+  FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildStrips() {
+  const auto picture = [this](const char* name, const QImage& image, int left, int top) {
+    auto* box = new PictureBox(image, this, true);
+    box->setObjectName(QString::fromLatin1(name));
+    box->move(left, top);
+    connect(box, &PictureBox::mouseMoved, this, &TForm1::FormMouseMove);
+    return box;
+  };
+
+  // Bottom strip, then the top strip; no two of them overlap.
+  picture("Image1", artwork::OrnamentPicture(), -1, 533);
+  PictureBox* image3 = picture("Image3", artwork::MenuButtonPicture(), 42, 533);
+  image3->setCursor(Qt::PointingHandCursor);
+  connect(image3, &PictureBox::clicked, this, &TForm1::Image3Click);
+  PictureBox* image4 = picture("Image4", artwork::HideButtonPicture(), 89, 533);
+  image4->setCursor(Qt::PointingHandCursor);
+  connect(image4, &PictureBox::clicked, this, &TForm1::Image4Click);
+
+  PictureBox* image2 = picture("Image2", artwork::TitlePicture(), -1, 0);
+  connect(image2, &PictureBox::clicked, this, &TForm1::Image2Click);
+  PictureBox* image5 = picture("Image5", artwork::MinimizePicture(), 147, 0);
+  connect(image5, &PictureBox::clicked, this, &TForm1::Image5Click);
+  PictureBox* image6 = picture("Image6", artwork::ClosePicture(), 165, 0);
+  connect(image6, &PictureBox::clicked, this, &TForm1::Image6Click);
+}
+
+void TForm1::BuildPages() {
+  // Created after the strips, so it is drawn above them where they overlap.
+  pp = new QStackedWidget(this);
+  pp->setObjectName(QStringLiteral("pp"));
+  pp->setGeometry(-2, 26, 187, 504);
+  // The page area lies inside the container's frame and its one-pixel tab
+  // column, as a page control with hidden tabs lays it out.
+  pp->setContentsMargins(5, 2, 3, 2);
+  pp->setAutoFillBackground(true);
+  QFont songFont(kSongFamily);
+  songFont.setPixelSize(13);
+  pp->setFont(songFont);
+  // Moves over the page area never reach the window, not even while a
+  // button is held down over a name.
+  pp->setAttribute(Qt::WA_NoMousePropagation);
+
+  using Handler = void (TForm1::*)();
+  const std::array<Handler, 6> barHandlers = {
+      &TForm1::Image35Click, &TForm1::Image12Click, &TForm1::Image11Click,
+      &TForm1::Image10Click, &TForm1::Image9Click,  &TForm1::Image8Click,
+  };
+  std::array<QImage, 6> plainBars;
+  std::array<QImage, 6> ownBars;
+  for (const GameCategory& category : GameCategories()) {
+    const QString title = QString::fromUtf8(category.title);
+    plainBars[category.number - 1] = artwork::CategoryBarPicture(title, false);
+    ownBars[category.number - 1] = artwork::CategoryBarPicture(title, true);
+  }
+
+  const QColor hotTrack = QGuiApplication::palette().color(QPalette::Link);
+  for (const GameCategory& category : GameCategories()) {
+    const int pageNumber = category.number;
+    auto* page = new QWidget(pp);
+    page->setObjectName(QString::fromLatin1(category.page));
+
+    // The six bars; only the others' bars switch pages.
+    for (int bar = 1; bar <= 6; ++bar) {
+      const bool own = bar == pageNumber;
+      auto* box = new PictureBox(own ? ownBars[bar - 1] : plainBars[bar - 1], page);
+      box->setObjectName(QString::fromLatin1(kBarNames[pageNumber - 1][bar - 1]));
+      box->move(3, BarTop(pageNumber, bar));
+      if (!own) {
+        box->setCursor(Qt::PointingHandCursor);
+        connect(box, &PictureBox::clicked, this, barHandlers[bar - 1]);
+      }
+    }
+
+    // The names, in display order, so that where two share a column the
+    // right-hand one lies on top.
+    for (const GameEntry& entry : category) {
+      const QColor colour = entry.colour == NameColour::Green ? kGreen : hotTrack;
+      auto* name = new GameNameLabel(QString::fromUtf8(entry.caption), colour, page);
+      name->move(entry.x, entry.y);
+      const QString stem = QString::fromLatin1(entry.stem);
+      connect(name, &GameNameLabel::clicked, this, [this, stem] { Q_EMIT gameChosen(stem); });
+    }
+    pp->addWidget(page);
+  }
+  pp->setCurrentIndex(4);  // TabSheet5
+}
+
+void TForm1::BuildMenu() {
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  N4 = PopupMenu1->addAction(QStringLiteral("帮助(&H)"));
+  A1 = PopupMenu1->addAction(QStringLiteral("关于...(&A)"));
+  N2 = PopupMenu1->addSeparator();
+  C1 = PopupMenu1->addAction(QStringLiteral("退出 当前游戏(&Q)"));
+  C1->setEnabled(false);
+  N1 = PopupMenu1->addAction(QStringLiteral("关闭 Quillet(&E)"));
+  N4->setObjectName(QStringLiteral("N4"));
+  A1->setObjectName(QStringLiteral("A1"));
+  N2->setObjectName(QStringLiteral("N2"));
+  C1->setObjectName(QStringLiteral("C1"));
+  N1->setObjectName(QStringLiteral("N1"));
+  connect(N4, &QAction::triggered, this, &TForm1::N4Click);
+  connect(A1, &QAction::triggered, this, &TForm1::A1Click);
+  connect(C1, &QAction::triggered, this, &TForm1::quitGameRequested);
+  connect(N1, &QAction::triggered, this, &TForm1::N1Click);
+
+  // A right click anywhere on the launcher opens the same menu.
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { PopupMenu1->popup(mapToGlobal(pos)); });
+}
+
+void TForm1::FormCreate() {
+  move(LauncherLeftFor(m_screen.ScreenWidth()), y());
+}
+
+QPoint TForm1::ContextMenuPosition() const {
+  return QPoint(x() - 106, ContextMenuYFor(m_screen.ScreenWidth()));
+}
+
+void TForm1::SetHeight(int height) {
+  resize(kWidth, height);
+}
+
+void TForm1::RollUp() {
+  move(x(), -1);
+  int height = this->height();
+  do {
+    height -= 3;
+    SetHeight(height);
+  } while (height >= 4);
+  // From 2 the loop would leave nothing of the window; the strip never gets
+  // thinner than two rows.
+  if (height < 2)
+    SetHeight(2);
+}
+
+void TForm1::FormMouseMove() {
+  activateWindow();
+  setFocus(Qt::MouseFocusReason);
+  if (height() < 10) {
+    int height = this->height();
+    do {
+      height += 6;
+      SetHeight(height);
+    } while (height <= 551);
+    SetHeight(kFullHeight);
+  }
+}
+
+void TForm1::Image2Click() {
+  if (height() < 10) {
+    int height = this->height();
+    do {
+      height += 3;
+      SetHeight(height);
+    } while (height <= 554);
+  }
+}
+
+void TForm1::Image3Click() {
+  PopupMenu1->popup(ContextMenuPosition());
+}
+
+void TForm1::Image4Click() {
+  RollUp();
+}
+
+void TForm1::Image5Click() {
+  showMinimized();
+}
+
+void TForm1::Image6Click() {
+  close();
+}
+
+void TForm1::N1Click() {
+  close();
+}
+
+void TForm1::N4Click() {
+  QDesktopServices::openUrl(QUrl(HelpPageUrl(GameServerAddress())));
+}
+
+void TForm1::A1Click() {
+  Q_EMIT aboutRequested();
+}
+
+void TForm1::ShowPage(int category) {
+  pp->setCurrentIndex(category - 1);
+}
+
+void TForm1::Image35Click() {
+  ShowPage(1);
+}
+void TForm1::Image12Click() {
+  ShowPage(2);
+}
+void TForm1::Image11Click() {
+  ShowPage(3);
+}
+void TForm1::Image10Click() {
+  ShowPage(4);
+}
+void TForm1::Image9Click() {
+  ShowPage(5);
+}
+void TForm1::Image8Click() {
+  ShowPage(6);
+}
+
+void TForm1::tiTimer() {
+  Q_EMIT closeNoticeRequested();
+  ti->stop();
+}
+
+void TForm1::FormKeyDown(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape)
+    Q_EMIT escapePressed();
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent*) {
+  FormMouseMove();
+}
+
+// No control of the launcher takes the keyboard, so every key pressed while
+// the launcher is active arrives here.
+void TForm1::keyPressEvent(QKeyEvent* event) {
+  FormKeyDown(event);
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+// The launcher: a narrow always-on-top sidebar listing the games by category.
+// It emits what the user chose; the program decides what happens.
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+class QAction;
+class QKeyEvent;
+class QMenu;
+class QStackedWidget;
+class QTimer;
+class ScreenWidthSource;
+
+class TForm1 final : public QWidget {
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(TForm1)
+
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  // Reads the screen width from `screen` each time it is needed; `screen`
+  // must outlive the window.
+  explicit TForm1(const ScreenWidthSource& screen, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The page container, TabSheet1 to TabSheet6; its tabs are never shown.
+  QStackedWidget* pp = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QAction* N4 = nullptr;  // help page
+  QAction* A1 = nullptr;  // About box
+  QAction* N2 = nullptr;  // separator
+  QAction* C1 = nullptr;  // quit the running game; disabled until one plays
+  QAction* N1 = nullptr;  // close the launcher
+  QTimer* ti = nullptr;   // closes the download notice; 4000 ms, stopped at start
+
+  // Shrinks the launcher to a strip of two or three rows at the screen's top.
+  void RollUp();
+
+  // Where Image3 opens the menu: 106 pixels left of the launcher, at the
+  // height the screen width calls for.
+  QPoint ContextMenuPosition() const;
+
+  // Event handlers.
+  void FormCreate();
+  void FormMouseMove();
+  void FormKeyDown(QKeyEvent* event);
+  void Image2Click();
+  void Image3Click();
+  void Image4Click();
+  void Image5Click();
+  void Image6Click();
+  void N1Click();
+  void N4Click();
+  void A1Click();
+  void Image35Click();
+  void Image12Click();
+  void Image11Click();
+  void Image10Click();
+  void Image9Click();
+  void Image8Click();
+  void tiTimer();
+
+ Q_SIGNALS:
+  void gameChosen(const QString& stem);
+  void aboutRequested();
+  void quitGameRequested();
+  void escapePressed();
+  void closeNoticeRequested();
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void BuildStrips();
+  void BuildPages();
+  void BuildMenu();
+  void ShowPage(int category);
+  void SetHeight(int height);
+
+  const ScreenWidthSource& m_screen;
+};

@@ -1,0 +1,83 @@
+#include "launcher/widgets.h"
+
+#include "launcher/fonts.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+PictureBox::PictureBox(const QImage& image, QWidget* parent, bool reportMoves)
+    : QWidget(parent), m_image(image), m_reportMoves(reportMoves) {
+  setFixedSize(image.size());
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(reportMoves);
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawImage(0, 0, m_image);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton)
+    m_pressed = true;
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton)
+    return;
+  const bool inside = rect().contains(event->position().toPoint());
+  const bool wasPressed = m_pressed;
+  m_pressed = false;
+  if (wasPressed && inside)
+    Q_EMIT clicked();
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+  if (m_reportMoves)
+    Q_EMIT mouseMoved();
+  event->accept();
+}
+
+GameNameLabel::GameNameLabel(const QString& caption, const QColor& colour, QWidget* parent)
+    : QLabel(caption, parent) {
+  QFont font(kSongFamily);
+  font.setPixelSize(13);
+  setFont(font);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  setPalette(palette);
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  setMargin(0);
+  setIndent(0);
+  setWordWrap(false);
+  setTextFormat(Qt::PlainText);
+  setFixedSize(QFontMetrics(font).horizontalAdvance(caption), 13);
+  setCursor(Qt::PointingHandCursor);
+}
+
+bool GameNameLabel::TakesClickAt(const QPoint& pos) const {
+  if (!rect().contains(pos))
+    return false;
+  // Where two names share a column, the one drawn on top takes the click.
+  return parentWidget()->childAt(mapToParent(pos)) == this;
+}
+
+void GameNameLabel::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton)
+    m_pressed = true;
+}
+
+void GameNameLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton)
+    return;
+  const bool wasPressed = m_pressed;
+  m_pressed = false;
+  if (wasPressed && TakesClickAt(event->position().toPoint()))
+    Q_EMIT clicked();
+}
+
+void GameNameLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+  // Stands for the second press: it must not arm another click.
+  event->accept();
+}
