@@ -141,7 +141,7 @@ class Main extends Sprite {
 	}
 
 	function panel(g:Graphics):Void {
-		g.beginFill(0xFDFEFE, 0.85);
+		g.beginFill(0xFDFEFE, 0.94);
 		g.drawRoundRect(50, 130, 540, 210, 24, 24);
 		g.endFill();
 	}

@@ -154,7 +154,7 @@ class Main extends Sprite {
 	}
 
 	function banner(g:Graphics, title:String, colour:Int, line:String, prompt:String):Void {
-		g.beginFill(0xFFFFFF, 0.85);
+		g.beginFill(0xFFFFFF, 0.92);
 		g.drawRoundRect(60, 150, 520, 190, 20, 20);
 		g.endFill();
 		PixelFont.drawCentred(g, title, 320, 170, 8, colour);
