@@ -93,8 +93,9 @@ void TShockwaveFlash::EngineReady() {
     FocusMovie();
 }
 
-void TShockwaveFlash::EngineFailed(const QString&) {
+void TShockwaveFlash::EngineFailed(const QString& error) {
   m_engineReady = false;
+  Q_EMIT engineFailed(error);
 }
 
 void TShockwaveFlash::MovieLoaded() {

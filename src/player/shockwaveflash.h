@@ -62,6 +62,8 @@ class TShockwaveFlash final : public QWidget, private FlashEngineListener {
  Q_SIGNALS:
   // Ruffle is loaded and the control takes movies.
   void engineReady();
+  // Ruffle could not be loaded into the page; Play and Stop fail until it is.
+  void engineFailed(const QString& error);
   // The movie from the last SetMovie shows its first frame.
   void movieLoaded();
   // The movie from the last SetMovie could not be loaded (missing or not a movie).

@@ -25,8 +25,8 @@ QByteArray MimeTypeOf(const QString& fileName) {
   return "text/javascript";
 }
 
-// The request target exactly as the client sent it, still percent-encoded,
-// so that "%2e%2e" or "%00" can never turn into something that matches.
+// The request's path still percent-encoded, so that "%2e%2e" or "%00" can
+// never turn into something that matches.
 QByteArray EncodedPath(const QHttpServerRequest& request) {
   const QUrl url = request.url();
   if (url.hasQuery() || url.hasFragment())
@@ -99,8 +99,9 @@ bool LoopbackServer::handleRequest(const QHttpServerRequest& request, QTcpSocket
     Refuse(responder, Status::MethodNotAllowed);
     return true;
   }
-  // Another Host header means the request was not made for this server
-  // (a rebound DNS name, say).
+  // Another Host header means the request was not made for this server: a
+  // rebound DNS name, say. (Qt builds the request's URL from this header, even
+  // for an absolute request target.)
   if (request.value("Host") != m_host) {
     Refuse(responder, Status::BadRequest);
     return true;

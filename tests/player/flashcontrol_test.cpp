@@ -1,0 +1,245 @@
+// The Flash control playing real movies with Ruffle, judged by the pixels
+// that reach the X screen.
+
+#include <signal.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "flashtestsupport.h"
+#include "player/shockwaveflash.h"
+#include "support/testsupport.h"
+
+namespace {
+
+const QColor kStage(0x20, 0x20, 0x20);  // the test movies' background
+const QColor kGrey(0x80, 0x80, 0x80);
+const QColor kRed(0xFF, 0, 0);
+const QColor kBlue(0, 0, 0xFF);
+const QColor kGreen(0, 0xFF, 0);
+
+// One control for the whole suite, as the program has one; it fills a
+// borderless window at the screen's corner.
+class FlashControlTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    host = new QWidget;
+    host->setWindowFlag(Qt::FramelessWindowHint);
+    auto* layout = new QVBoxLayout(host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    flash = new TShockwaveFlash(BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'), host);
+    initialMovie = flash->Movie();
+    layout->addWidget(flash);
+    host->setGeometry(0, 0, 400, 300);
+    host->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(host));
+  }
+  static void TearDownTestSuite() {
+    delete host;
+    host = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_NE(flash, nullptr);
+    if (host->size() != QSize(400, 300))
+      host->resize(400, 300);
+    host->activateWindow();
+  }
+
+  // Sets the movie, plays it, and waits for its first frame.
+  static bool Load(const QString& path) {
+    QSignalSpy loaded(flash, &TShockwaveFlash::movieLoaded);
+    flash->SetMovie(path);
+    flash->Play();
+    if (!loaded.wait(30000))
+      return false;
+    Pump(300);  // let the frame reach the screen
+    return true;
+  }
+
+  // Waits until the pixel at a point is near a colour.
+  static bool PixelBecomes(const QPoint& at, const QColor& colour, int withinMs = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < withinMs) {
+      if (Near(ScreenPixel(*flash, at), colour))
+        return true;
+      Pump(50);
+    }
+    return false;
+  }
+
+  static QWidget* host;
+  static TShockwaveFlash* flash;
+  static QString initialMovie;
+};
+
+QWidget* FlashControlTest::host = nullptr;
+TShockwaveFlash* FlashControlTest::flash = nullptr;
+QString FlashControlTest::initialMovie;
+
+TEST_F(FlashControlTest, StartsWithTheStoredMovie) {
+  EXPECT_EQ(initialMovie, QStringLiteral("C:\\Flash\\chid.swf"));
+}
+
+TEST_F(FlashControlTest, PlaysStopsAndPlaysAgain) {
+  ASSERT_TRUE(Load(TestMovie("anim")));
+  EXPECT_EQ(flash->Movie(), TestMovie("anim"));
+  EXPECT_TRUE(ShowsMotion(*flash));
+
+  flash->Stop();
+  Pump(400);
+  const QImage stopped = GrabScreen(*flash);
+  Pump(700);
+  EXPECT_EQ(GrabScreen(*flash), stopped) << "the picture moved after Stop";
+  // Stopping twice is harmless.
+  flash->Stop();
+
+  flash->Play();
+  EXPECT_TRUE(ShowsMotion(*flash));
+}
+
+TEST_F(FlashControlTest, KeysReachTheMovieWithoutAClick) {
+  ASSERT_TRUE(Load(TestMovie("input")));
+  const QPoint top(200, 75), bottom(200, 225);
+  ASSERT_TRUE(PixelBecomes(top, kGrey));
+  flash->FocusMovie();
+  Pump(200);
+  QTest::keyClick(host->windowHandle(), Qt::Key_A);
+  EXPECT_TRUE(PixelBecomes(top, kRed)) << "the key press did not reach the movie";
+
+  QTest::mouseClick(host->windowHandle(), Qt::LeftButton, {}, bottom);
+  EXPECT_TRUE(PixelBecomes(bottom, kGreen)) << "the click did not reach the movie";
+
+  // Hidden and shown again, the movie takes keys at once.
+  host->hide();
+  Pump(200);
+  host->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(host));
+  host->activateWindow();
+  Pump(300);
+  QTest::keyClick(host->windowHandle(), Qt::Key_B);
+  EXPECT_TRUE(PixelBecomes(top, kBlue)) << "keys were lost after showing the player again";
+}
+
+TEST_F(FlashControlTest, NewMovieReplacesTheOld) {
+  ASSERT_TRUE(Load(TestMovie("anim")));
+  ASSERT_TRUE(ShowsMotion(*flash));
+  ASSERT_TRUE(Load(TestMovie("input")));
+  EXPECT_TRUE(PixelBecomes(QPoint(200, 75), kGrey));
+  EXPECT_FALSE(ShowsMotion(*flash, 800)) << "the old movie still plays";
+}
+
+TEST_F(FlashControlTest, MissingAndGarbageFilesLeaveThePlayerWorking) {
+  QTemporaryDir dir;
+  const QString garbage = dir.filePath(QStringLiteral("garbage.swf"));
+  QFile file(garbage);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray(5000, '\x5a'));
+  file.close();
+
+  for (const QString& path : {dir.filePath(QStringLiteral("missing.swf")), garbage,
+                              QStringLiteral("C:\\Flash\\chid.swf"), dir.path()}) {
+    QSignalSpy failed(flash, &TShockwaveFlash::movieFailed);
+    flash->SetMovie(path);
+    flash->Play();
+    EXPECT_TRUE(failed.wait(30000)) << path.toStdString();
+    EXPECT_EQ(flash->Movie(), path);
+  }
+  // The empty player shows nothing of Ruffle's own.
+  EXPECT_FALSE(ShowsMotion(*flash, 500));
+  ASSERT_TRUE(Load(TestMovie("anim")));
+  EXPECT_TRUE(ShowsMotion(*flash));
+}
+
+TEST_F(FlashControlTest, SurvivesTheDeathOfTheRenderer) {
+  ASSERT_TRUE(Load(TestMovie("anim")));
+  const qint64 pid = flash->RendererProcessId();
+  ASSERT_GT(pid, 0);
+  QSignalSpy lost(flash, &TShockwaveFlash::rendererLost);
+  ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+  ASSERT_TRUE(lost.wait(10000));
+  EXPECT_FALSE(flash->IsEngineReady());
+
+  ASSERT_TRUE(Load(TestMovie("anim")));
+  EXPECT_NE(flash->RendererProcessId(), pid);
+  EXPECT_TRUE(ShowsMotion(*flash));
+}
+
+TEST_F(FlashControlTest, RightClickOpensTheOwnersMenu) {
+  ASSERT_TRUE(Load(TestMovie("anim")));
+  QMenu menu;
+  menu.addAction(QStringLiteral("item"));
+  flash->SetPopupMenu(&menu);
+  QSignalSpy requested(flash, &TShockwaveFlash::popupRequested);
+  QTest::mouseClick(host->windowHandle(), Qt::RightButton, {}, QPoint(100, 100));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu.isVisible(); }, 3000));
+  ASSERT_EQ(requested.size(), 1);
+  EXPECT_EQ(requested.at(0).at(0).toPoint(), host->mapToGlobal(QPoint(100, 100)));
+  menu.hide();
+  flash->SetPopupMenu(nullptr);
+}
+
+TEST_F(FlashControlTest, FillsItsParentExactly) {
+  ASSERT_TRUE(Load(TestMovie("anim")));
+  flash->Stop();
+  for (const QSize size : {QSize(640, 400), QSize(300, 500)}) {
+    host->resize(size);
+    Pump(800);
+    EXPECT_EQ(flash->geometry(), host->rect());
+    // The stage colour reaches every edge: no margins, scroll bars or page colour.
+    const QImage shown = GrabScreen(*flash);
+    ASSERT_EQ(shown.size(), size);
+    for (const QPoint corner :
+         {QPoint(1, 1), QPoint(size.width() - 2, 1), QPoint(1, size.height() - 2),
+          QPoint(size.width() - 2, size.height() - 2)})
+      EXPECT_TRUE(Near(shown.pixelColor(corner), kStage))
+          << corner.x() << "," << corner.y() << " at " << size.width() << "x" << size.height();
+  }
+}
+
+// The program's saves, run as two separate processes one after the other and
+// then two at once, sharing one user data folder.
+TEST(FlashSaves, SurviveARestartOfTheProgram) {
+  QTemporaryDir data;
+  const QString probe = BuildFolder("QUILLET_BIN_DIR") + QStringLiteral("/../tests/flash_probe");
+  auto run = [&](QProcess& process) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    process.setProcessEnvironment(env);
+    process.start(probe, {BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'), TestMovie("save"),
+                          QStringLiteral("200"), QStringLiteral("100"), QStringLiteral("800")});
+  };
+  auto pixelOf = [](QProcess& process) {
+    EXPECT_TRUE(process.waitForFinished(90000));
+    const QByteArray out = process.readAllStandardOutput();
+    EXPECT_TRUE(out.contains("loaded")) << out.toStdString();
+    const QList<QByteArray> words = out.mid(out.indexOf("pixel")).trimmed().split(' ');
+    return words.size() == 4 ? QColor(words[1].toInt(), words[2].toInt(), words[3].toInt())
+                             : QColor();
+  };
+  const QColor firstRun(0xC0, 0, 0), laterRun(0, 0xC0, 0);
+
+  QProcess first;
+  run(first);
+  EXPECT_TRUE(Near(pixelOf(first), firstRun)) << "a fresh profile already had a save";
+  QProcess second;
+  run(second);
+  EXPECT_TRUE(Near(pixelOf(second), laterRun)) << "the save was lost on restart";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A user data folder of the test's own, so saves start empty.
+  QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", data.path().toUtf8());
+  TShockwaveFlash::PrepareApplication();
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,235 @@
+// The loopback server that feeds Ruffle and the movie to the web view.
+
+#include <QCoreApplication>
+#include <QTcpServer>
+#include <QUrl>
+#include <memory>
+#include <vector>
+
+#include "httpclient.h"
+#include "player/plugin/loopbackserver.h"
+#include "support/testsupport.h"
+
+namespace {
+
+const QByteArray kSecret = "TOP-SECRET, never served";
+const QByteArray kRuffleJs = "window.RufflePlayer = {};";
+const QByteArray kWasm = QByteArray("\0asm\1\0\0\0", 8) + QByteArray(100000, 'w');
+
+class LoopbackServerTest : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    WriteFile(QStringLiteral("secret.txt"), kSecret);
+    WriteFile(QStringLiteral("ruffle/ruffle.js"), kRuffleJs);
+    WriteFile(QStringLiteral("ruffle/core.ruffle.0123.js"), "core");
+    WriteFile(QStringLiteral("ruffle/0123.wasm"), kWasm);
+    WriteFile(QStringLiteral("ruffle/ruffle.js.map"), kSecret);
+    WriteFile(QStringLiteral("ruffle/LICENSE_MIT"), kSecret);
+    m_server = std::make_unique<LoopbackServer>(Root() + QStringLiteral("ruffle/"),
+                                                QByteArrayLiteral("quillet://player"));
+    QString error;
+    ASSERT_TRUE(m_server->Start(&error)) << error.toStdString();
+    port = m_server->Port();
+    // "/<token>/"
+    base = QUrl(m_server->BaseUrl()).path().toUtf8();
+  }
+
+  // A target under the token, e.g. Path("ruffle/ruffle.js").
+  QByteArray Path(const QByteArray& rest) const { return base + rest; }
+
+  std::unique_ptr<LoopbackServer> m_server;
+  quint16 port = 0;
+  QByteArray base;
+};
+
+TEST_F(LoopbackServerTest, TokenIsLongAndRandom) {
+  const QByteArray token = base.mid(1, base.size() - 2);
+  EXPECT_GE(token.size(), 32);  // 128 bits as hex
+  LoopbackServer other(Root() + QStringLiteral("ruffle/"), "quillet://player");
+  QString error;
+  ASSERT_TRUE(other.Start(&error));
+  EXPECT_NE(QUrl(other.BaseUrl()).path().toUtf8(), base);
+  EXPECT_NE(other.Port(), port);
+}
+
+TEST_F(LoopbackServerTest, ServesRuffleWithExactTypesAndOwnOriginOnly) {
+  HttpReply js = Fetch(port, Get(port, Path("ruffle/ruffle.js")));
+  EXPECT_EQ(js.status, 200);
+  EXPECT_EQ(js.body, kRuffleJs);
+  EXPECT_EQ(js.headers.value("content-type"), "text/javascript");
+  EXPECT_EQ(js.headers.value("access-control-allow-origin"), "quillet://player");
+
+  HttpReply wasm = Fetch(port, Get(port, Path("ruffle/0123.wasm")));
+  EXPECT_EQ(wasm.status, 200);
+  EXPECT_EQ(wasm.body, kWasm);
+  EXPECT_EQ(wasm.headers.value("content-type"), "application/wasm");
+
+  // The origin header of the request changes nothing: only the page's origin is allowed.
+  HttpReply foreign = Fetch(port, "GET " + Path("ruffle/ruffle.js") +
+                                      " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
+                                      "\r\nOrigin: http://evil.example\r\n\r\n");
+  EXPECT_EQ(foreign.headers.value("access-control-allow-origin"), "quillet://player");
+}
+
+TEST_F(LoopbackServerTest, ServesOnlyTheCurrentMovieAndNeverFromCache) {
+  const QString first = WriteFile(QStringLiteral("games/one.swf"), "FWS first");
+  const QString second = WriteFile(QStringLiteral("games/two.swf"), "FWS second");
+  const QByteArray firstPath = m_server->ServeMovie(first).path().toUtf8();
+  ASSERT_TRUE(firstPath.startsWith(base));
+  HttpReply one = Fetch(port, Get(port, firstPath));
+  EXPECT_EQ(one.status, 200);
+  EXPECT_EQ(one.body, "FWS first");
+  EXPECT_EQ(one.headers.value("cache-control"), "no-store");
+  EXPECT_EQ(one.headers.value("content-type"), "application/x-shockwave-flash");
+
+  // The file is read when asked for, so a changed file is served as it is now.
+  WriteFile(QStringLiteral("games/one.swf"), "FWS changed");
+  EXPECT_EQ(Fetch(port, Get(port, firstPath)).body, "FWS changed");
+
+  const QByteArray secondPath = m_server->ServeMovie(second).path().toUtf8();
+  EXPECT_NE(secondPath, firstPath);
+  EXPECT_EQ(Fetch(port, Get(port, firstPath)).status, 404);
+  EXPECT_EQ(Fetch(port, Get(port, secondPath)).body, "FWS second");
+
+  EXPECT_TRUE(m_server->ServeMovie(QString()).isEmpty());
+  EXPECT_EQ(Fetch(port, Get(port, secondPath)).status, 404);
+}
+
+TEST_F(LoopbackServerTest, HeadSendsHeadersWithoutBody) {
+  RawHttpRequest head(port, Get(port, Path("ruffle/0123.wasm"), "HEAD"), true);
+  ASSERT_TRUE(WaitUntil([&] { return head.Complete(); }));
+  // Give any stray body bytes time to arrive.
+  WaitUntil([] { return false; }, 300);
+  const HttpReply reply = head.Reply();
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.headers.value("content-length").toLongLong(), kWasm.size());
+  EXPECT_EQ(reply.raw.size(), reply.raw.indexOf("\r\n\r\n") + 4);
+}
+
+// Every request here must be refused and must not leak a byte from outside
+// the allow-list.
+struct Refused {
+  const char* name;
+  QByteArray target;  // "@" stands for the token's folder, "/<token>/"
+  QByteArray method = "GET";
+};
+
+class LoopbackRefusalTest : public LoopbackServerTest,
+                            public ::testing::WithParamInterface<Refused> {};
+
+TEST_P(LoopbackRefusalTest, IsRefusedWithoutLeaking) {
+  QByteArray target = GetParam().target;
+  target.replace("@", base);
+  const HttpReply reply = Fetch(port, Get(port, target, GetParam().method));
+  EXPECT_GE(reply.status, 400) << reply.raw.toStdString();
+  EXPECT_FALSE(reply.raw.contains(kSecret));
+  EXPECT_FALSE(reply.raw.contains(kRuffleJs));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, LoopbackRefusalTest,
+    ::testing::Values(
+        Refused{"NoToken", "/ruffle/ruffle.js"},
+        Refused{"WrongToken", "/0123456789abcdef0123456789abcdef/ruffle/ruffle.js"},
+        Refused{"TokenOnly", "@"}, Refused{"Root", "/"}, Refused{"OutsideFolder", "@secret.txt"},
+        Refused{"FolderItself", "@ruffle/"}, Refused{"SourceMapNotListed", "@ruffle/ruffle.js.map"},
+        Refused{"LicenceNotListed", "@ruffle/LICENSE_MIT"},
+        Refused{"DotDot", "@ruffle/../secret.txt"},
+        Refused{"DotDotBackIn", "@ruffle/x/../ruffle.js"},
+        Refused{"DotSegment", "@ruffle/./ruffle.js"},
+        Refused{"EncodedDotDot", "@ruffle/%2e%2e/secret.txt"},
+        Refused{"EncodedDotDotUpper", "@ruffle/%2E%2E%2Fsecret.txt"},
+        Refused{"NulByte", "@ruffle/ruffle.js%00.wasm"},
+        Refused{"Backslash", "@ruffle\\..\\secret.txt"},
+        Refused{"EncodedBackslash", "@ruffle/..%5csecret.txt"},
+        Refused{"DoubleSlash", "@/ruffle/ruffle.js"}, Refused{"Query", "@ruffle/ruffle.js?x=1"},
+        Refused{"AbsoluteFile", "/etc/passwd"},
+        Refused{"AbsoluteForm", "http://evil.example@secret.txt"},
+        Refused{"Post", "@ruffle/ruffle.js", "POST"}, Refused{"Put", "@ruffle/ruffle.js", "PUT"},
+        Refused{"Delete", "@ruffle/ruffle.js", "DELETE"},
+        Refused{"Options", "@ruffle/ruffle.js", "OPTIONS"},
+        Refused{"Patch", "@ruffle/ruffle.js", "PATCH"},
+        Refused{"Trace", "@ruffle/ruffle.js", "TRACE"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LoopbackServerTest, EncodedLettersNameTheSameFile) {
+  // "%72" is "r": an equivalent spelling of an allowed path, not a way out of it.
+  const HttpReply reply = Fetch(port, Get(port, Path("ruffle/%72uffle.js")));
+  EXPECT_TRUE(reply.status == 404 || reply.body == kRuffleJs);
+  EXPECT_FALSE(reply.raw.contains(kSecret));
+}
+
+TEST_F(LoopbackServerTest, RefusesOtherHostHeaders) {
+  const QByteArray target = Path("ruffle/ruffle.js");
+  const QByteArray p = QByteArray::number(port);
+  for (const QByteArray& host :
+       {QByteArray("localhost:") + p, QByteArray("127.0.0.1"), QByteArray("evil.example:") + p,
+        QByteArray("127.0.0.1:1"), QByteArray("127.0.0.1:") + p + ".evil.example"}) {
+    const HttpReply reply =
+        Fetch(port, "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n\r\n");
+    EXPECT_EQ(reply.status, 400) << host.toStdString();
+    EXPECT_FALSE(reply.raw.contains(kRuffleJs)) << host.toStdString();
+  }
+  const HttpReply missing = Fetch(port, "GET " + target + " HTTP/1.1\r\n\r\n");
+  EXPECT_NE(missing.status, 200);
+  EXPECT_FALSE(missing.raw.contains(kRuffleJs));
+  const HttpReply old = Fetch(port, "GET " + target + " HTTP/1.0\r\n\r\n");
+  EXPECT_FALSE(old.raw.contains(kRuffleJs));
+}
+
+TEST_F(LoopbackServerTest, ListensOnLoopbackOnly) {
+  const QList<QTcpServer*> servers = m_server->servers();
+  ASSERT_FALSE(servers.isEmpty());
+  for (QTcpServer* s : servers)
+    EXPECT_EQ(s->serverAddress(), QHostAddress(QHostAddress::LocalHost));
+  // Other loopback addresses reach a socket bound to any address, but not ours.
+  for (const QHostAddress& other :
+       {QHostAddress(QStringLiteral("127.0.0.2")), QHostAddress(QHostAddress::LocalHostIPv6)}) {
+    RawHttpRequest r(port, Get(port, Path("ruffle/ruffle.js")), false, other);
+    WaitUntil([&] { return r.Socket().state() == QAbstractSocket::UnconnectedState; });
+    EXPECT_FALSE(r.Complete()) << other.toString().toStdString();
+  }
+}
+
+TEST_F(LoopbackServerTest, StalledAndConcurrentClientsDoNotBlockOthers) {
+  // One client sends half a request and never the rest.
+  RawHttpRequest stalled(port, "GET " + Path("ruffle/0123.wasm") + " HTTP/1.1\r\nHo");
+  std::vector<std::unique_ptr<RawHttpRequest>> clients;
+  for (int i = 0; i < 10; ++i)
+    clients.push_back(std::make_unique<RawHttpRequest>(port, Get(port, Path("ruffle/0123.wasm"))));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (const auto& c : clients)
+          if (!c->Complete())
+            return false;
+        return true;
+      },
+      10000));
+  for (const auto& c : clients) {
+    EXPECT_EQ(c->Reply().status, 200);
+    EXPECT_EQ(c->Reply().body, kWasm);
+  }
+  EXPECT_FALSE(stalled.Complete());
+  EXPECT_EQ(stalled.Socket().state(), QAbstractSocket::ConnectedState);
+  // And a later client is served too.
+  EXPECT_EQ(Fetch(port, Get(port, Path("ruffle/ruffle.js"))).status, 200);
+}
+
+TEST_F(LoopbackServerTest, RefusesToStartWithoutRuffle) {
+  QString error;
+  LoopbackServer empty(MakeFolder(QStringLiteral("empty")), "quillet://player");
+  EXPECT_FALSE(empty.Start(&error));
+  EXPECT_TRUE(error.contains(QLatin1String("Ruffle"))) << error.toStdString();
+
+  WriteFile(QStringLiteral("nowasm/ruffle.js"), kRuffleJs);
+  LoopbackServer noWasm(Root() + QStringLiteral("nowasm/"), "quillet://player");
+  EXPECT_FALSE(noWasm.Start(&error));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
