@@ -1,0 +1,60 @@
+#include "notice/form4.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+TForm4* Form4 = nullptr;
+
+TForm4::TForm4(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
+  setWindowTitle(QStringLiteral("提示"));
+  setFixedSize(260, 83);
+  setModal(false);
+
+  // The message, sized to its text.
+  st1 = new QLabel(QStringLiteral("下载完成，现在可以开始玩了！"), this);
+  QFont songti(QStringLiteral("宋体"));
+  songti.setPixelSize(13);
+  st1->setFont(songti);
+  st1->move(8, 16);
+  st1->adjustSize();
+
+  // The OK button with its check mark; Enter presses it.
+  BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                            QStringLiteral("确定"), this);
+  BitBtn1->setGeometry(96, 48, 73, 25);
+  BitBtn1->setDefault(true);
+  connect(BitBtn1, &QPushButton::clicked, this, &TForm4::BitBtn1Click);
+}
+
+void TForm4::ShowNotice(const QString& text) {
+  show();
+  st1->setText(text);
+  st1->adjustSize();
+  raise();
+  activateWindow();
+}
+
+void TForm4::BitBtn1Click() {
+  hide();
+}
+
+void TForm4::setVisible(bool visible) {
+  // A hidden window keeps its place, so only the first showing needs one.
+  if (visible && !m_placed) {
+    // Centred on the screen, not on a parent window.
+    move(QGuiApplication::primaryScreen()->geometry().center() - rect().center());
+    m_placed = true;
+  }
+  QDialog::setVisible(visible);
+}
+
+void TForm4::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  BitBtn1->setFocus();
+}

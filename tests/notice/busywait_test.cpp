@@ -1,0 +1,111 @@
+// The wait for a download: the windows live on, the pointer is busy, user
+// input waits until the transfer is over.
+
+#include "platform/busywait.h"
+#include "scriptedresponder.h"
+#include "support/testsupport.h"
+#include "testmovies.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+class PaintCounter final : public QWidget {
+ public:
+  int paints = 0;
+
+ protected:
+  void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+TEST(BusyWait, WindowsPaintAndTimersFireWithTheBusyPointer) {
+  PaintCounter window;
+  window.resize(200, 100);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QTest::qWait(100);
+  window.paints = 0;
+
+  int ticks = 0;
+  bool busyAtEveryTick = true;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, &window, [&] {
+    ++ticks;
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    busyAtEveryTick = busyAtEveryTick && cursor && cursor->shape() == Qt::WaitCursor;
+    window.update();
+  });
+  timer.start(50);
+  const bool result = RunWhileBusy([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    return true;
+  });
+  timer.stop();
+
+  EXPECT_TRUE(result);
+  EXPECT_GE(ticks, 5);
+  EXPECT_TRUE(busyAtEveryTick);
+  EXPECT_GE(window.paints, 3);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the pointer is restored";
+}
+
+TEST(BusyWait, ReturnsTheWorksResult) {
+  EXPECT_FALSE(RunWhileBusy([] { return false; }));
+  EXPECT_TRUE(RunWhileBusy([] { return true; }));
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(BusyWait, ClickDuringTheWaitIsHandledOnlyAfterIt) {
+  QPushButton button(QStringLiteral("another game"));
+  button.setGeometry(300, 300, 160, 40);
+  button.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+  QTest::qWait(200);
+  std::atomic<bool> working{false};
+  int clicksDuringWait = 0;
+  int clicks = 0;
+  QObject::connect(&button, &QPushButton::clicked, &button, [&] {
+    ++clicks;
+    clicksDuringWait += working ? 1 : 0;
+  });
+  const QPoint at = button.mapToGlobal(button.rect().center());
+  const QByteArray click = "xdotool mousemove --sync " + QByteArray::number(at.x()) + ' ' +
+                           QByteArray::number(at.y()) + " click 1";
+
+  const bool clicked = RunWhileBusy([&] {
+    working = true;
+    // The X server has the click once xdotool returns; give the wait time to
+    // handle it, which it must not.
+    const bool sent = std::system(click.constData()) == 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    working = false;
+    return sent;
+  });
+  ASSERT_TRUE(clicked);
+  EXPECT_EQ(clicksDuringWait, 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return clicks == 1; }, 2000)) << "queued, not lost";
+}
+
+using DownloadWhileBusyTest = TempFolderTest;
+
+TEST_F(DownloadWhileBusyTest, FetchesTheMovie) {
+  ScriptedResponder server;
+  const QByteArray movie = CwsMovie(200000);
+  server.Answer(QStringLiteral("/game.swf"), WithLength(200, movie));
+  EXPECT_TRUE(DownloadFileWhileBusy(server.Url(QStringLiteral("/game.swf")),
+                                    Root() + QStringLiteral("game.swf")));
+  EXPECT_EQ(ReadWholeFile(Root() + QStringLiteral("game.swf")), movie);
+  EXPECT_FALSE(DownloadFileWhileBusy(server.Url(QStringLiteral("/absent.swf")),
+                                     Root() + QStringLiteral("absent.swf")));
+}
+
+}  // namespace
