@@ -7,9 +7,15 @@
 #include "testmovies.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTcpServer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <zlib.h>
 
@@ -109,6 +115,36 @@ TEST_F(DownloadFileTest, RefusedConnectionFails) {
   }
   EXPECT_FALSE(DownloadFile(QStringLiteral("http://127.0.0.1:%1/game.swf").arg(port), Target()));
   EXPECT_TRUE(Entries().isEmpty());
+}
+
+// A listening socket whose queue of pending connections is full: the
+// kernel drops further connection attempts, so they hang until the connect
+// timeout ends them.
+TEST_F(DownloadFileTest, ConnectTimeoutEndsAHangingConnect) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  ASSERT_GE(filler, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(::listen(listener, 0), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&address), length), 0);
+
+  DownloadLimits limits;
+  limits.connectTimeout = std::chrono::milliseconds(500);
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_FALSE(
+      DownloadFile(QStringLiteral("http://127.0.0.1:%1/game.swf").arg(ntohs(address.sin_port)),
+                   Target(), limits));
+  EXPECT_LT(clock.elapsed(), 20000) << "ended by the connect timeout, not by the system's";
+  EXPECT_TRUE(Entries().isEmpty());
+  ::close(filler);
+  ::close(listener);
 }
 
 TEST_F(DownloadFileTest, UnsupportedSchemeFails) {
