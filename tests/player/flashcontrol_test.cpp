@@ -202,17 +202,20 @@ TEST_F(FlashControlTest, FillsItsParentExactly) {
   }
 }
 
-// The program's saves, run as two separate processes one after the other and
-// then two at once, sharing one user data folder.
-TEST(FlashSaves, SurviveARestartOfTheProgram) {
+// The program's saves, run as separate processes one after the other and
+// then beside each other, sharing one user data folder.
+TEST(FlashSaves, SurviveRestartsAndASecondCopy) {
   QTemporaryDir data;
   const QString probe = BuildFolder("QUILLET_BIN_DIR") + QStringLiteral("/../tests/flash_probe");
-  auto run = [&](QProcess& process) {
+  // The save movie counts its runs: red on the first, green after, and a
+  // white bar per earlier run at (24 + 38 i, 275).
+  auto run = [&](QProcess& process, const QPoint& at, int holdMs) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
     process.setProcessEnvironment(env);
-    process.start(probe, {BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'), TestMovie("save"),
-                          QStringLiteral("200"), QStringLiteral("100"), QStringLiteral("800")});
+    process.start(probe,
+                  {BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'), TestMovie("save"),
+                   QString::number(at.x()), QString::number(at.y()), QString::number(holdMs)});
   };
   auto pixelOf = [](QProcess& process) {
     EXPECT_TRUE(process.waitForFinished(90000));
@@ -222,14 +225,30 @@ TEST(FlashSaves, SurviveARestartOfTheProgram) {
     return words.size() == 4 ? QColor(words[1].toInt(), words[2].toInt(), words[3].toInt())
                              : QColor();
   };
-  const QColor firstRun(0xC0, 0, 0), laterRun(0, 0xC0, 0);
+  const QColor firstRun(0xC0, 0, 0), laterRun(0, 0xC0, 0), bar(0xFF, 0xFF, 0xFF);
+  const QPoint middle(200, 100);
 
   QProcess first;
-  run(first);
+  run(first, middle, 800);
   EXPECT_TRUE(Near(pixelOf(first), firstRun)) << "a fresh profile already had a save";
   QProcess second;
-  run(second);
+  run(second, middle, 800);
   EXPECT_TRUE(Near(pixelOf(second), laterRun)) << "the save was lost on restart";
+
+  // A copy that stays open while another starts beside it.
+  QProcess beside;
+  run(beside, middle, 5000);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return beside.canReadLine() || beside.state() == QProcess::NotRunning; }, 60000));
+  QProcess third;
+  run(third, middle, 800);
+  EXPECT_TRUE(Near(pixelOf(third), laterRun)) << "a second copy did not see the saves";
+  EXPECT_TRUE(Near(pixelOf(beside), laterRun));
+
+  // The copy started beside the first saved too: the fourth bar is there.
+  QProcess fourth;
+  run(fourth, QPoint(24 + 38 * 3, 275), 800);
+  EXPECT_TRUE(Near(pixelOf(fourth), bar)) << "a save made beside another copy was lost";
 }
 
 }  // namespace

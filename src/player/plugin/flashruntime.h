@@ -3,7 +3,10 @@
 #include <QObject>
 #include <QString>
 
+#include <QStandardPaths>
+
 #include "player/flashengine.h"
+#include "player/plugin/savestore.h"
 
 class LoopbackServer;
 class QWebEngineProfile;
@@ -20,6 +23,7 @@ class FlashRuntime final : public QObject {
 
   QWebEngineProfile* Profile() const { return m_profile; }
   LoopbackServer* Server() const { return m_server; }
+  const SaveStore& Saves() const { return m_saves; }
   // The nonce that marks the host page's messages to the program.
   const QString& Nonce() const { return m_nonce; }
 
@@ -31,6 +35,8 @@ class FlashRuntime final : public QObject {
   LoopbackServer* m_server = nullptr;
   HostPageHandler* m_handler = nullptr;
   QString m_nonce;
+  SaveStore m_saves{QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                    QStringLiteral("/saves/")};
 };
 
 // The one page the views show.

@@ -134,8 +134,13 @@ void WebFlashView::OnPageMessage(const QString& what, const QString& detail) {
   } else if (what == QLatin1String("loaded")) {
     if (m_listener)
       m_listener->MovieLoaded();
+  } else if (what == QLatin1String("save")) {
+    const QJsonArray save = QJsonDocument::fromJson(detail.toUtf8()).array();
+    m_runtime->Saves().Write(save.at(0).toString(), save.at(1).toString());
+  } else if (what == QLatin1String("remove")) {
+    const QJsonArray key = QJsonDocument::fromJson("[" + detail.toUtf8() + "]").array();
+    m_runtime->Saves().Remove(key.at(0).toString());
   } else if (what == QLatin1String("failed")) {
-    Q_UNUSED(detail);
     if (m_listener)
       m_listener->MovieFailed();
   }
@@ -157,7 +162,7 @@ void WebFlashView::SetMovie(const QString& fullPath, bool playing) {
 
 void WebFlashView::LoadMovieIntoPage() {
   const QJsonArray args{m_movieUrl.isEmpty() ? QString() : m_movieUrl.toString(), m_movieName,
-                        m_playing};
+                        m_playing, m_runtime->Saves().ReadAll()};
   const QByteArray json = QJsonDocument(args).toJson(QJsonDocument::Compact);
   Run(QStringLiteral("quillet.load(...%1)").arg(QString::fromUtf8(json)));
 }
