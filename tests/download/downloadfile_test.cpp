@@ -85,7 +85,12 @@ TEST_F(DownloadFileTest, FollowsAnHttpRedirect) {
   const QByteArray movie = FwsMovie(2000);
   server.Answer(QStringLiteral("/moved.swf"), WithLength(200, movie));
   ScriptedAnswer redirect;
-  redirect.head = HttpHead(302, "Found", {"Location: /moved.swf", "Content-Length: 0"});
+  // With a page of its own, as servers send, which is not part of the movie.
+  const QByteArray page = "<html><body>Moved</body></html>";
+  redirect.head =
+      HttpHead(302, "Found",
+               {"Location: /moved.swf", "Content-Length: " + QByteArray::number(page.size())}) +
+      page;
   ASSERT_TRUE(Fetch(redirect));
   EXPECT_EQ(ReadWholeFile(Target()), movie);
 }
