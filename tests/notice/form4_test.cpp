@@ -77,8 +77,9 @@ TEST(Form4, CentredFirstThenShownWhereItWasLastHidden) {
   const QPoint before = form.pos();
   const QPoint grab = form.frameGeometry().topLeft() + QPoint(120, 8);
   const QPoint drop = grab - QPoint(200, 150);
-  XdoTool(QStringLiteral("mousemove --sync %1 %2 sleep 0.2 mousedown 1 sleep 0.2 mousemove --sync %3 %4 "
-                         "sleep 0.1 mousemove --sync %5 %6 sleep 0.2 mouseup 1")
+  XdoTool(QStringLiteral(
+              "mousemove --sync %1 %2 sleep 0.2 mousedown 1 sleep 0.2 mousemove --sync %3 %4 "
+              "sleep 0.1 mousemove --sync %5 %6 sleep 0.2 mouseup 1")
               .arg(grab.x())
               .arg(grab.y())
               .arg(grab.x() - 20)
