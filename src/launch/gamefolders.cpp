@@ -16,9 +16,13 @@ QString FallbackGameFolder(const QString& programFolder) {
   return programFolder + QStringLiteral("Common/");
 }
 
-QString MovieFileName(const QString& stem) { return stem + QStringLiteral(".swf"); }
+QString MovieFileName(const QString& stem) {
+  return stem + QStringLiteral(".swf");
+}
 
-QString GameServerAddress() { return QStringLiteral(QUILLET_GAME_SERVER); }
+QString GameServerAddress() {
+  return QStringLiteral(QUILLET_GAME_SERVER);
+}
 
 QString GameDownloadUrl(const QString& serverAddress, const QString& stem) {
   return serverAddress + QStringLiteral("/soft/Playbox/Playshare/") + MovieFileName(stem);

@@ -7,9 +7,9 @@
 
 // The machine-wide folder for variable data of programs installed in /opt,
 // standing where a Windows machine has "Program Files".
-QString ProgramDataFolder(const QString& driveRoot);  // root + "var/opt/"
-QString PlayshareFolder(const QString& driveRoot);    // ... + "Playshare/"
-QString SharedGameFolder(const QString& driveRoot);   // ... + "Playshare/pbox/"
+QString ProgramDataFolder(const QString& driveRoot);       // root + "var/opt/"
+QString PlayshareFolder(const QString& driveRoot);         // ... + "Playshare/"
+QString SharedGameFolder(const QString& driveRoot);        // ... + "Playshare/pbox/"
 QString FallbackGameFolder(const QString& programFolder);  // program folder + "Common/"
 
 QString MovieFileName(const QString& stem);  // stem + ".swf", the stem verbatim

@@ -8,7 +8,8 @@
 const char kDownloadQuestion[] = "该游戏还没有下载，现在马上下载？";
 
 void LaunchGame(const QString& stem, const LaunchServices& services) {
-  const QString sharedFile = SharedGameFolder(services.paths.SystemDriveRoot()) + MovieFileName(stem);
+  const QString sharedFile =
+      SharedGameFolder(services.paths.SystemDriveRoot()) + MovieFileName(stem);
   const QString fallbackFile =
       FallbackGameFolder(services.paths.ProgramFolder()) + MovieFileName(stem);
 

@@ -2,8 +2,8 @@
 
 #include <QFile>
 
-#include <cerrno>
 #include <sys/stat.h>
+#include <cerrno>
 
 bool LocalFileSystem::FileExists(const QString& path) const {
   struct stat info {};

@@ -17,14 +17,16 @@ namespace {
 std::vector<const GameEntry*> AllEntries() {
   std::vector<const GameEntry*> all;
   for (const GameCategory& category : GameCategories()) {
-    for (const GameEntry& entry : category) all.push_back(&entry);
+    for (const GameEntry& entry : category)
+      all.push_back(&entry);
   }
   return all;
 }
 
 const GameEntry* FindByCaption(const char* caption) {
   for (const GameEntry* entry : AllEntries()) {
-    if (QString::fromUtf8(entry->caption) == QString::fromUtf8(caption)) return entry;
+    if (QString::fromUtf8(entry->caption) == QString::fromUtf8(caption))
+      return entry;
   }
   return nullptr;
 }
@@ -32,14 +34,16 @@ const GameEntry* FindByCaption(const char* caption) {
 // Rows of a category, keyed by y, in display order.
 std::map<int, std::vector<const GameEntry*>> Rows(const GameCategory& category) {
   std::map<int, std::vector<const GameEntry*>> rows;
-  for (const GameEntry& entry : category) rows[entry.y].push_back(&entry);
+  for (const GameEntry& entry : category)
+    rows[entry.y].push_back(&entry);
   return rows;
 }
 
 // The width of a caption in the launcher's 13-pixel Song face.
 int NominalWidth(const char* caption) {
   int width = 0;
-  for (QChar c : QString::fromUtf8(caption)) width += c.unicode() < 0x80 ? 7 : 13;
+  for (QChar c : QString::fromUtf8(caption))
+    width += c.unicode() < 0x80 ? 7 : 13;
   return width;
 }
 
@@ -85,7 +89,8 @@ TEST(Catalogue, StemsAreShortLowerCaseAsciiAndOnlyD21HasDigits) {
   const QRegularExpression letters(QStringLiteral("^[a-z]{2,9}$"));
   for (const GameEntry* entry : AllEntries()) {
     const QString stem = QString::fromLatin1(entry->stem);
-    if (stem == QStringLiteral("d21")) continue;
+    if (stem == QStringLiteral("d21"))
+      continue;
     EXPECT_TRUE(letters.match(stem).hasMatch()) << entry->stem;
   }
   ASSERT_NE(FindByCaption("|21点牌|"), nullptr);
@@ -110,7 +115,8 @@ TEST(Catalogue, RowsFollowEveryTwentyPixelsAndStartAtSix) {
       EXPECT_EQ(row.front()->x, 6) << row.front()->caption;
       EXPECT_GE(row.size(), 2u) << "row at y " << y;
       EXPECT_LE(row.size(), 4u) << "row at y " << y;
-      for (std::size_t i = 1; i < row.size(); ++i) EXPECT_LT(row[i - 1]->x, row[i]->x);
+      for (std::size_t i = 1; i < row.size(); ++i)
+        EXPECT_LT(row[i - 1]->x, row[i]->x);
     }
   }
 }
@@ -139,7 +145,8 @@ TEST(Catalogue, NamesAreGroupedByWidthThreeCharacterNamesFirst) {
 
 TEST(Catalogue, NoNameReachesTheNextCategoryBar) {
   for (const GameCategory& category : GameCategories()) {
-    if (category.number == 6) continue;  // nothing stands below the last category
+    if (category.number == 6)
+      continue;  // nothing stands below the last category
     const int nextBarTop = 475 - 21 * (6 - (category.number + 1));
     for (const GameEntry& entry : category) {
       EXPECT_LE(entry.y + 13 + 8, nextBarTop) << entry.caption;
@@ -151,7 +158,8 @@ TEST(Catalogue, NoNameReachesTheNextCategoryBar) {
 TEST(Catalogue, OnlyTwoNamesAreGreen) {
   std::vector<QString> green;
   for (const GameEntry* entry : AllEntries()) {
-    if (entry->colour == NameColour::Green) green.push_back(QString::fromLatin1(entry->stem));
+    if (entry->colour == NameColour::Green)
+      green.push_back(QString::fromLatin1(entry->stem));
   }
   EXPECT_EQ(green, (std::vector<QString>{QStringLiteral("leid"), QStringLiteral("doudl")}));
   EXPECT_EQ(QString::fromUtf8(FindByCaption("|雷电|")->stem), QStringLiteral("leid"));

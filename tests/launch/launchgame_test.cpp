@@ -1,8 +1,8 @@
 // The launch decision on real temporary folders: a drive root and a program
 // folder under one temporary folder per test.
 
-#include "launch/gamefolders.h"
 #include "launch/launchgame.h"
+#include "launch/gamefolders.h"
 #include "platform/filesystem.h"
 #include "platform/prompt.h"
 #include "platform/systempaths.h"

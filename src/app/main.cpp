@@ -1,0 +1,31 @@
+// Quillet's entry: takes no command line and reads no settings.
+
+#include "app/program.h"
+#include "launch/download.h"
+#include "launch/gamefolders.h"
+#include "platform/busywait.h"
+#include "platform/errorbox.h"
+#include "platform/messageboxprompt.h"
+#include "platform/systempaths.h"
+#include "player/shockwaveflash.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  TShockwaveFlash::PrepareApplication();
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("quillet"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
+
+  HostSystemPaths paths;
+  MessageBoxPrompt prompt;
+  Program program(ProgramEnvironment{paths, GameServerAddress(), prompt, paths.ProgramFolder(),
+                                     &DownloadFileWhileBusy});
+  try {
+    program.Start();
+  } catch (const FlashError& error) {
+    ShowApplicationError(QString::fromUtf8(error.what()));
+    return 1;
+  }
+  return app.exec();
+}

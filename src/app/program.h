@@ -1,0 +1,69 @@
+#pragma once
+
+#include "launch/launchgame.h"
+#include "platform/filesystem.h"
+#include "player/playgame.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class SystemPaths;
+class TAboutBox;
+class TForm1;
+class TForm2;
+class TForm4;
+class NoticeOnForm4;
+
+// One global instance per window, created at start-up and living until the
+// program ends.
+// (Form4 is declared with its class.)
+extern TForm1* Form1;
+extern TForm2* Form2;
+extern TAboutBox* AboutBox;
+
+// What the program is built against. The executable uses the machine's
+// folders and the built-in game server; tests pass their own.
+struct ProgramEnvironment {
+  const SystemPaths& paths;
+  QString serverAddress;
+  ConfirmationPrompt& prompt;
+  // Where the player's plugin and Ruffle are: the program folder, but for tests.
+  QString playerFolder;
+  // Blocks until the transfer has ended; true on success.
+  std::function<bool(const QString& url, const QString& path)> downloadFile;
+};
+
+// Creates the four windows in order and connects them. The launcher is shown
+// as soon as it is created and placed, before the others exist.
+class Program final : public QObject, private GameActions {
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(Program)
+
+ public:
+  explicit Program(ProgramEnvironment environment);
+  ~Program() override;
+
+  // Throws FlashError when the player cannot be created.
+  void Start();
+
+  GameWindows Windows();
+
+ private:
+  void PlayGame(const QString& path) override;
+  void DownloadGame(const QString& stem) override;
+  void LaunchGame(const QString& stem);
+  void ShowAboutBox();
+  void ConnectWindows();
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  ProgramEnvironment m_environment;
+  LocalFileSystem m_files;
+  std::unique_ptr<TForm1> m_form1;
+  std::unique_ptr<TForm2> m_form2;
+  std::unique_ptr<TAboutBox> m_aboutBox;
+  std::unique_ptr<TForm4> m_form4;
+  std::unique_ptr<NoticeOnForm4> m_notice;
+};

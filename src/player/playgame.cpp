@@ -1,0 +1,67 @@
+#include "player/playgame.h"
+
+#include "launcher/form1.h"
+#include "platform/errorbox.h"
+#include "platform/prompt.h"
+#include "player/form2.h"
+#include "player/shockwaveflash.h"
+
+#include <QAction>
+
+const char kQuitQuestion[] = "确定要退出游戏吗？";
+const char kIdleMovie[] = "C:\\Flash\\chid.swf";
+
+namespace {
+
+// An error of the Flash control ends the handler that made the call, skipping
+// its remaining steps, and is shown in the error box; the program goes on.
+template <typename Steps>
+void RunHandler(Steps steps) {
+  try {
+    steps();
+  } catch (const FlashError& error) {
+    ShowErrorBox(QString::fromUtf8(error.what()));
+  }
+}
+
+void QuitGame(const GameWindows& windows, bool resetMovie) {
+  RunHandler([&] {
+    windows.player.f->Stop();
+    if (resetMovie)
+      windows.player.f->SetMovie(QString::fromUtf8(kIdleMovie));
+    windows.player.hide();
+    windows.launcher.C1->setEnabled(false);
+  });
+}
+
+bool ConfirmQuit(const GameWindows& windows) {
+  return windows.prompt.Confirm(QString::fromUtf8(kQuitQuestion));
+}
+
+}  // namespace
+
+void PlayGame(const QString& path, const GameWindows& windows) {
+  RunHandler([&] {
+    windows.launcher.RollUp();
+    windows.launcher.C1->setEnabled(true);
+    windows.player.ShowMaximized();
+    windows.player.f->setVisible(true);
+    windows.player.f->SetMovie(path);
+    windows.player.f->FocusMovie();
+    windows.player.f->Play();
+  });
+}
+
+void QuitGameFromLauncher(const GameWindows& windows) {
+  if (ConfirmQuit(windows))
+    QuitGame(windows, /*resetMovie=*/true);
+}
+
+void QuitGameFromMenu(const GameWindows& windows) {
+  QuitGame(windows, /*resetMovie=*/true);
+}
+
+void QuitGameFromPlayer(const GameWindows& windows) {
+  if (ConfirmQuit(windows))
+    QuitGame(windows, /*resetMovie=*/false);
+}

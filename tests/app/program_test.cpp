@@ -1,0 +1,239 @@
+// The whole program in one process: the four windows created as at start-up,
+// driven with real mouse and key events, playing real test movies.
+
+#include "app/program.h"
+#include "launcher/form1.h"
+#include "launcher/widgets.h"
+#include "notice/form4.h"
+#include "platform/prompt.h"
+#include "platform/systempaths.h"
+#include "player/flashtestsupport.h"
+#include "player/form2.h"
+#include "player/shockwaveflash.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+
+class ScriptedPrompt final : public ConfirmationPrompt {
+ public:
+  bool answer = false;
+  QStringList questions;
+  bool Confirm(const QString& question) override {
+    questions << question;
+    return answer;
+  }
+};
+
+// Counts how often a window is hidden.
+class HideCounter final : public QObject {
+ public:
+  int hides = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Hide)
+      ++hides;
+    return false;
+  }
+};
+
+const QString kQuit = QString::fromUtf8("确定要退出游戏吗？");
+const QString kIdle = QStringLiteral("C:\\Flash\\chid.swf");
+
+class ProgramTest : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    m_paths.emplace(MakeFolder(QStringLiteral("drive")), MakeFolder(QStringLiteral("program")));
+    MakeFolder(QStringLiteral("program/Common"));
+    m_program = std::make_unique<Program>(
+        ProgramEnvironment{*m_paths, QStringLiteral("http://127.0.0.1:9"), prompt,
+                           BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'),
+                           [this](const QString& url, const QString&) {
+                             downloads << url;
+                             return false;
+                           }});
+    m_program->Start();
+    QSignalSpy ready(Form2->f, &TShockwaveFlash::engineReady);
+    if (!Form2->f->IsEngineReady()) {
+      ASSERT_TRUE(ready.wait(20000));
+    }
+  }
+  void TearDown() override {
+    m_program.reset();
+    Pump(50);
+  }
+
+  // Puts a test movie where the launch looks for the game's file.
+  QString InstallGame(const char* movie, const QString& stem) {
+    const QString target =
+        Root() + QStringLiteral("program/Common/") + stem + QStringLiteral(".swf");
+    EXPECT_TRUE(QFile::copy(TestMovie(movie), target));
+    return target;
+  }
+
+  GameNameLabel* NameLabel(const char* caption) {
+    for (GameNameLabel* label : Form1->findChildren<GameNameLabel*>()) {
+      if (label->text() == QString::fromUtf8(caption))
+        return label;
+    }
+    return nullptr;
+  }
+
+  void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5)); }
+
+  // Plays a movie and waits until it shows.
+  void Play(const QString& path) {
+    QSignalSpy loaded(Form2->f, &TShockwaveFlash::movieLoaded);
+    PlayGame(path, m_program->Windows());
+    ASSERT_TRUE(loaded.wait(20000));
+  }
+
+  ScriptedPrompt prompt;
+  QStringList downloads;
+
+ private:
+  std::optional<FixedSystemPaths> m_paths;
+  std::unique_ptr<Program> m_program;
+};
+
+}  // namespace
+
+TEST_F(ProgramTest, OnlyTheLauncherIsVisibleAtStart) {
+  EXPECT_TRUE(Form1->isVisible());
+  EXPECT_FALSE(Form2->isVisible());
+  EXPECT_FALSE(Form4->isVisible());
+  EXPECT_FALSE(Form1->C1->isEnabled());
+  EXPECT_EQ(Form1->pp->currentIndex(), 4);  // TabSheet5
+}
+
+TEST_F(ProgramTest, AClickOnAnInstalledGamePlaysItFullScreen) {
+  const QString path = InstallGame("anim", QStringLiteral("doudl"));
+  QSignalSpy loaded(Form2->f, &TShockwaveFlash::movieLoaded);
+  Click(NameLabel("|豆豆龙|"));
+  ASSERT_TRUE(loaded.wait(20000));
+
+  EXPECT_TRUE(prompt.questions.isEmpty());
+  EXPECT_LE(Form1->height(), 3);
+  EXPECT_TRUE(Form1->C1->isEnabled());
+  EXPECT_TRUE(Form2->isVisible());
+  EXPECT_TRUE(Form2->f->isVisible());
+  EXPECT_EQ(Form2->f->Movie(), path);
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_EQ(Form2->frameGeometry(), screen);
+  EXPECT_EQ(Form2->f->geometry(), QRect(QPoint(0, 0), screen.size()));
+  EXPECT_TRUE(ShowsMotion(*Form2->f));
+}
+
+TEST_F(ProgramTest, AMissingGameAsksAndDownloadsFromTheServer) {
+  prompt.answer = true;
+  Click(NameLabel("|吃豆|"));
+  EXPECT_EQ(prompt.questions, QStringList{QString::fromUtf8("该游戏还没有下载，现在马上下载？")});
+  EXPECT_EQ(downloads,
+            QStringList{QStringLiteral("http://127.0.0.1:9/soft/Playbox/Playshare/chid.swf")});
+  // The transfer failed: the notice says so and stays.
+  EXPECT_TRUE(Form4->isVisible());
+  EXPECT_FALSE(Form1->ti->isActive());
+  EXPECT_FALSE(Form2->isVisible());
+}
+
+TEST_F(ProgramTest, EscInThePlayerAnsweredNoKeepsTheGame) {
+  Play(InstallGame("anim", QStringLiteral("doudl")));
+  prompt.answer = false;
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_EQ(prompt.questions, QStringList{kQuit});
+  EXPECT_TRUE(Form2->isVisible());
+  EXPECT_TRUE(Form1->C1->isEnabled());
+  EXPECT_TRUE(ShowsMotion(*Form2->f));
+}
+
+TEST_F(ProgramTest, EscInThePlayerAnsweredYesHidesItAndKeepsTheMovie) {
+  const QString path = InstallGame("anim", QStringLiteral("doudl"));
+  Play(path);
+  // The key goes wherever the keyboard is, which is the movie inside the view.
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  EXPECT_EQ(focus->window(), Form2);
+  prompt.answer = true;
+  QTest::keyClick(focus, Qt::Key_Escape, Qt::ShiftModifier);
+  EXPECT_EQ(prompt.questions, QStringList{kQuit});
+  EXPECT_FALSE(Form2->isVisible());
+  EXPECT_FALSE(Form1->C1->isEnabled());
+  EXPECT_EQ(Form2->f->Movie(), path);
+  // Quitting does not roll the launcher down.
+  EXPECT_LE(Form1->height(), 3);
+}
+
+TEST_F(ProgramTest, OtherKeysInThePlayerAskNothing) {
+  Play(InstallGame("input", QStringLiteral("doudl")));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_TRUE(prompt.questions.isEmpty());
+  EXPECT_TRUE(Form2->isVisible());
+}
+
+TEST_F(ProgramTest, EscInTheLauncherResetsTheMovie) {
+  Play(InstallGame("anim", QStringLiteral("doudl")));
+  prompt.answer = true;
+  Form1->activateWindow();
+  QTest::keyClick(Form1, Qt::Key_Escape);
+  EXPECT_EQ(prompt.questions, QStringList{kQuit});
+  EXPECT_FALSE(Form2->isVisible());
+  EXPECT_FALSE(Form1->C1->isEnabled());
+  EXPECT_EQ(Form2->f->Movie(), kIdle);
+}
+
+TEST_F(ProgramTest, EscInTheLauncherAsksEvenWithNoGame) {
+  prompt.answer = true;
+  QTest::keyClick(Form1, Qt::Key_Escape);
+  EXPECT_EQ(prompt.questions, QStringList{kQuit});
+  EXPECT_FALSE(Form2->isVisible());
+  EXPECT_EQ(Form2->f->Movie(), kIdle);
+}
+
+TEST_F(ProgramTest, TheMenuItemQuitsWithoutAQuestion) {
+  Play(InstallGame("anim", QStringLiteral("doudl")));
+  Form1->C1->trigger();
+  EXPECT_TRUE(prompt.questions.isEmpty());
+  EXPECT_FALSE(Form2->isVisible());
+  EXPECT_FALSE(Form1->C1->isEnabled());
+  EXPECT_EQ(Form2->f->Movie(), kIdle);
+}
+
+TEST_F(ProgramTest, ASecondGameReplacesTheFirstWithoutHidingThePlayer) {
+  Play(InstallGame("anim", QStringLiteral("doudl")));
+  HideCounter counter;
+  Form2->installEventFilter(&counter);
+  const QString second = InstallGame("input", QStringLiteral("kaifj"));
+  Play(second);
+  EXPECT_EQ(counter.hides, 0);
+  EXPECT_TRUE(Form2->isVisible());
+  EXPECT_EQ(Form2->f->Movie(), second);
+  Form2->removeEventFilter(&counter);
+}
+
+TEST_F(ProgramTest, ClosingTheLauncherDuringAGameEndsTheEventLoop) {
+  Play(InstallGame("anim", QStringLiteral("doudl")));
+  QTimer::singleShot(100, Form1, [] { Form1->close(); });
+  // A stuck loop would hang here until ctest's timeout fails the test.
+  EXPECT_EQ(QApplication::exec(), 0);
+}
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // A user data folder of the test's own, so that no saves are left behind.
+  QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", data.path().toUtf8());
+  TShockwaveFlash::PrepareApplication();
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
