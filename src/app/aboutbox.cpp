@@ -37,8 +37,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   QFont windowFont(kSansFamily);
   windowFont.setPixelSize(11);
   setFont(windowFont);
-  QFont labelFont(kSongFamily);
-  labelFont.setPixelSize(13);
+  const QFont labelFont = SongFont(13);
 
   // The panel and what it holds.
   auto* panel = new BevelPanel(this);

@@ -67,10 +67,10 @@ QImage TopStrip(int width) {
   const QColor bottom(125, 175, 244);
   for (int row = 1; row <= 21; ++row) {
     QColor colour = Mix(top, bottom, (row - 1) / 20.0);
-    // The gloss fades out over the upper half and stops sharply, as on a
-    // glass button.
-    if (row <= 10)
-      colour = Mix(colour, kWhite, 0.45 * (1.0 - (row - 1) / 10.0));
+    // A glossy sweep lightens the upper half, leaving the first row and the
+    // lower half to the plain gradient.
+    if (row <= 11)
+      colour = Mix(colour, kWhite, 0.4 * std::sin(M_PI * (row - 1) / 10.0));
     FillRow(image, row, colour);
   }
   FillRow(image, 22, QColor(85, 109, 143));
@@ -145,9 +145,7 @@ void DrawButton(QImage& image, const QString& text) {
   painter.drawLine(QPointF(4.5, face.bottom() - 1), QPointF(face.right() - 2, face.bottom() - 1));
   painter.drawLine(QPointF(face.right() - 1, 4), QPointF(face.right() - 1, face.bottom() - 2));
 
-  QFont font(kSongFamily);
-  font.setPixelSize(12);
-  painter.setFont(font);
+  painter.setFont(SongFont(12));
   painter.setPen(QColor(51, 51, 102));
   painter.drawText(face.adjusted(0, 1, 0, 0), Qt::AlignCenter, text);
 }
@@ -350,10 +348,7 @@ QImage CategoryBarPicture(const QString& title, bool own) {
   }
 
   QPainter painter(&image);
-  QFont font(kSongFamily);
-  font.setPixelSize(12);
-  font.setBold(own);
-  painter.setFont(font);
+  painter.setFont(SongFont(12, own));
   painter.setPen(own ? QColor(49, 106, 197) : QColor(0, 78, 152));
   painter.drawText(QRect(12, 4, 147, 12), Qt::AlignCenter, QStringLiteral("=== %1 ===").arg(title));
   return image;

@@ -76,3 +76,11 @@ void InstallFontSubstitutions() {
     }
   }
 }
+
+QFont SongFont(int pixelSize, bool bold) {
+  QFont font(kSongFamily);
+  font.setPixelSize(pixelSize);
+  font.setBold(bold);
+  font.setStyleStrategy(QFont::NoAntialias);
+  return font;
+}

@@ -3,6 +3,7 @@
 // The launcher's windows ask for the faces their design names ("宋体",
 // "MS Sans Serif"); these are mapped once to faces installed here.
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -16,3 +17,7 @@ QString ClosestSongFace(const QStringList& candidates);
 
 // Maps the design's family names to installed faces. Safe to call repeatedly.
 void InstallFontSubstitutions();
+
+// The Song face at a pixel size, drawn without smoothing: at these sizes the
+// face shows its crisp bitmap strokes.
+QFont SongFont(int pixelSize, bool bold = false);

@@ -123,12 +123,10 @@ void TForm1::BuildPages() {
   // column, as a page control with hidden tabs lays it out.
   pp->setContentsMargins(5, 2, 3, 2);
   pp->setAutoFillBackground(true);
-  QFont songFont(kSongFamily);
-  songFont.setPixelSize(13);
-  pp->setFont(songFont);
+  pp->setFont(SongFont(13));
   // Moves over the page area never reach the window, not even while a
-  // button is held down over a name.
-  pp->setAttribute(Qt::WA_NoMousePropagation);
+  // button is held down over a name; right clicks still do (eventFilter).
+  pp->installEventFilter(this);
 
   using Handler = void (TForm1::*)();
   const std::array<Handler, 6> barHandlers = {
@@ -213,6 +211,8 @@ void TForm1::SetHeight(int height) {
 }
 
 void TForm1::RollUp() {
+  m_aboveScreenTop = true;
+  m_topCorrections = 0;
   move(x(), -1);
   int height = this->height();
   do {
@@ -309,6 +309,12 @@ void TForm1::FormKeyDown(QKeyEvent* event) {
     Q_EMIT escapePressed();
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == pp && event->type() == QEvent::MouseMove)
+    return true;
+  return QWidget::eventFilter(watched, event);
+}
+
 void TForm1::mouseMoveEvent(QMouseEvent*) {
   FormMouseMove();
 }
@@ -317,4 +323,15 @@ void TForm1::mouseMoveEvent(QMouseEvent*) {
 // the launcher is active arrives here.
 void TForm1::keyPressEvent(QKeyEvent* event) {
   FormKeyDown(event);
+}
+
+// A window manager may keep a burst of resizes from leaving the screen's top
+// edge (openbox does), yet accept a plain move to -1 afterwards. A few answers
+// per roll-up are enough; more would fight a manager that never gives in.
+void TForm1::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (m_aboveScreenTop && y() != -1 && m_topCorrections < 3) {
+    ++m_topCorrections;
+    move(x(), -1);
+  }
 }

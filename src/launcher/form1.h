@@ -72,6 +72,8 @@ class TForm1 final : public QWidget {
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildStrips();
@@ -81,4 +83,8 @@ class TForm1 final : public QWidget {
   void SetHeight(int height);
 
   const ScreenWidthSource& m_screen;
+  // Once rolled up, the launcher's Top stays -1; how often a window manager
+  // that pushed it back to 0 has been answered since the last roll-up.
+  bool m_aboveScreenTop = false;
+  int m_topCorrections = 0;
 };

@@ -41,8 +41,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
 
 GameNameLabel::GameNameLabel(const QString& caption, const QColor& colour, QWidget* parent)
     : QLabel(caption, parent) {
-  QFont font(kSongFamily);
-  font.setPixelSize(13);
+  const QFont font = SongFont(13);
   setFont(font);
   QPalette palette = this->palette();
   palette.setColor(QPalette::WindowText, colour);
@@ -56,6 +55,12 @@ GameNameLabel::GameNameLabel(const QString& caption, const QColor& colour, QWidg
   setCursor(Qt::PointingHandCursor);
 }
 
+namespace {
+// The name that took the last press. A quick second press lands here as a
+// double click; on another name it is still that name's first press.
+const GameNameLabel* g_lastPressed = nullptr;
+}  // namespace
+
 bool GameNameLabel::TakesClickAt(const QPoint& pos) const {
   if (!rect().contains(pos))
     return false;
@@ -64,8 +69,10 @@ bool GameNameLabel::TakesClickAt(const QPoint& pos) const {
 }
 
 void GameNameLabel::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton)
-    m_pressed = true;
+  if (event->button() != Qt::LeftButton)
+    return;
+  m_pressed = true;
+  g_lastPressed = this;
 }
 
 void GameNameLabel::mouseReleaseEvent(QMouseEvent* event) {
@@ -78,6 +85,7 @@ void GameNameLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void GameNameLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-  // Stands for the second press: it must not arm another click.
-  event->accept();
+  // The second press of a double click on this name does not arm another click.
+  if (g_lastPressed != this)
+    mousePressEvent(event);
 }

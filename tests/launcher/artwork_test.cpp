@@ -1,0 +1,188 @@
+// The drawn pictures against their described sizes, rows and colours, and the
+// stand-in for the Song face.
+
+#include "launcher/artwork.h"
+#include "catalogue/catalogue.h"
+#include "colourcheck.h"
+#include "launcher/fonts.h"
+
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetrics>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+const QColor kNavy(57, 58, 110);
+const QColor kWhite(255, 255, 255);
+
+struct Picture {
+  const char* name;
+  std::function<QImage()> draw;
+  int width;
+  int height;
+};
+
+const Picture kPictures[] = {
+    {"Image2", artwork::TitlePicture, 148, 30},     {"Image5", artwork::MinimizePicture, 18, 30},
+    {"Image6", artwork::ClosePicture, 21, 30},      {"Image1", artwork::OrnamentPicture, 43, 24},
+    {"Image3", artwork::MenuButtonPicture, 47, 24}, {"Image4", artwork::HideButtonPicture, 95, 24},
+    {"icon", artwork::ProgramIcon, 38, 38},
+};
+
+TEST(Artwork, EveryPictureIs24BitAtItsControlsSize) {
+  for (const Picture& picture : kPictures) {
+    const QImage image = picture.draw();
+    EXPECT_EQ(image.format(), QImage::Format_RGB888) << picture.name;
+    EXPECT_EQ(image.size(), QSize(picture.width, picture.height)) << picture.name;
+  }
+  const QImage bar = artwork::CategoryBarPicture(QStringLiteral("射击类小游戏"), false);
+  EXPECT_EQ(bar.format(), QImage::Format_RGB888);
+  EXPECT_EQ(bar.size(), QSize(171, 20));
+}
+
+TEST(Artwork, TopStripPicturesShareTheirRows) {
+  for (const QImage& image :
+       {artwork::TitlePicture(), artwork::MinimizePicture(), artwork::ClosePicture()}) {
+    // A column clear of the title, the marks and the rounded corners.
+    const int x = image.width() == 148 ? 140 : image.width() == 18 ? 16 : 1;
+    EXPECT_TRUE(PixelIs(image, x, 0, kNavy));
+    EXPECT_TRUE(PixelIs(image, x, 1, QColor(232, 241, 253), 1));
+    EXPECT_TRUE(PixelIs(image, x, 21, QColor(125, 175, 244), 1));
+    EXPECT_TRUE(PixelIs(image, x, 22, QColor(85, 109, 143)));
+    for (int row = 23; row <= 26; ++row)
+      EXPECT_TRUE(PixelIs(image, x, row, QColor(147, 180, 244)));
+    EXPECT_TRUE(PixelIs(image, x, 27, QColor(82, 84, 88)));
+    EXPECT_TRUE(PixelIs(image, x, 28, QColor(236, 242, 252)));
+    EXPECT_TRUE(PixelIs(image, x, 29, QColor(236, 242, 252)));
+    // The gradient darkens downwards, and the upper half carries the gloss:
+    // lighter than a straight blend of rows 1 and 11 would be.
+    const int straight =
+        (image.pixelColor(x, 1).lightness() + image.pixelColor(x, 11).lightness()) / 2;
+    EXPECT_GT(image.pixelColor(x, 6).lightness(), straight + 5);
+    for (int row = 12; row <= 21; ++row) {
+      EXPECT_LT(image.pixelColor(x, row).lightness(), image.pixelColor(x, row - 1).lightness());
+    }
+  }
+}
+
+TEST(Artwork, MinimizeDashCoversColumns6To13OfRows13And14) {
+  const QImage image = artwork::MinimizePicture();
+  const QColor dash = image.pixelColor(6, 13);
+  EXPECT_LT(dash.lightness(), image.pixelColor(6, 12).lightness() - 40);
+  for (int y = 12; y <= 15; ++y) {
+    for (int x = 4; x <= 15; ++x) {
+      const bool inDash = y >= 13 && y <= 14 && x >= 6 && x <= 13;
+      EXPECT_EQ(image.pixelColor(x, y) == dash, inDash) << x << ", " << y;
+    }
+  }
+}
+
+TEST(Artwork, WindowCornersAreRoundedOnWhite) {
+  // The first visible column of Image2 and Image1 is 1; of Image6 it is 18.
+  EXPECT_TRUE(PixelIs(artwork::TitlePicture(), 1, 0, kWhite));
+  EXPECT_TRUE(PixelIs(artwork::ClosePicture(), 18, 0, kWhite));
+  EXPECT_TRUE(PixelIs(artwork::OrnamentPicture(), 1, 22, kWhite));
+  EXPECT_FALSE(PixelIs(artwork::TitlePicture(), 8, 0, kWhite));
+}
+
+TEST(Artwork, TitleAndMarksAreDrawnOnTheStrip) {
+  const QImage title = artwork::TitlePicture();
+  // Dark-blue script letters and their softer shadow in the gradient rows.
+  EXPECT_GT(CountNear(title, QRect(2, 1, 140, 21), QColor(16, 40, 128), 30), 40);
+  const QImage close = artwork::ClosePicture();
+  EXPECT_LT(close.pixelColor(9, 11).lightness(), 170);  // the cross's centre
+  EXPECT_LT(close.pixelColor(9, 5).lightness(), 200);   // the ring's top
+}
+
+TEST(Artwork, BottomStripIsBlueWithANavyLastRow) {
+  for (const QImage& image :
+       {artwork::OrnamentPicture(), artwork::MenuButtonPicture(), artwork::HideButtonPicture()}) {
+    const int x = image.width() - 2;
+    EXPECT_TRUE(PixelIs(image, x, 0, QColor(45, 101, 220)));
+    EXPECT_TRUE(PixelIs(image, x, 22, kNavy));
+  }
+  for (const QImage& button : {artwork::MenuButtonPicture(), artwork::HideButtonPicture()}) {
+    const QRect face(4, 4, button.width() - 8, 15);
+    EXPECT_GT(CountNear(button, face, QColor(233, 238, 246), 6), 40);
+    EXPECT_GT(CountNear(button, face, QColor(51, 51, 102), 40), 10);  // the lettering
+  }
+}
+
+TEST(Artwork, CategoryBarsHaveTheirFrameFaceAndTitle) {
+  const QColor border(0, 60, 116);
+  for (const bool own : {false, true}) {
+    const QImage bar = artwork::CategoryBarPicture(QStringLiteral("冒险类小游戏"), own);
+    EXPECT_TRUE(PixelIs(bar, 80, 0, border));
+    EXPECT_TRUE(PixelIs(bar, 80, 19, border));
+    EXPECT_TRUE(PixelIs(bar, 0, 10, border));
+    EXPECT_TRUE(PixelIs(bar, 170, 10, border));
+    EXPECT_TRUE(PixelIs(bar, 0, 0, QColor(236, 233, 223)));
+    EXPECT_TRUE(PixelIs(bar, 170, 19, QColor(236, 233, 223)));
+    EXPECT_TRUE(PixelIs(bar, 5, 1, kWhite));
+    EXPECT_TRUE(PixelIs(bar, 5, 15, QColor(240, 240, 234)));
+    EXPECT_TRUE(PixelIs(bar, 5, 17, QColor(224, 222, 212)));
+    EXPECT_TRUE(PixelIs(bar, 5, 18, QColor(214, 208, 197)));
+    // The title keeps to columns 12 to 158 and rows 4 to 15.
+    for (int y = 1; y <= 18; ++y) {
+      for (int x = 2; x <= 168; ++x) {
+        if (x >= 12 && x <= 158 && y >= 4 && y <= 15)
+          continue;
+        EXPECT_EQ(bar.pixelColor(x, y), bar.pixelColor(x < 12 ? 2 : 168, y)) << x << ", " << y;
+      }
+    }
+  }
+  const QRect text(12, 4, 147, 12);
+  const QImage plain = artwork::CategoryBarPicture(QStringLiteral("冒险类小游戏"), false);
+  const QImage own = artwork::CategoryBarPicture(QStringLiteral("冒险类小游戏"), true);
+  const int plainInk = CountNear(plain, text, QColor(0, 78, 152), 40);
+  const int ownInk = CountNear(own, text, QColor(49, 106, 197), 40);
+  EXPECT_GT(plainInk, 60);
+  EXPECT_EQ(CountNear(plain, text, QColor(49, 106, 197), 10), 0);
+  EXPECT_GT(ownInk, plainInk);  // bold
+  EXPECT_NE(plain, artwork::CategoryBarPicture(QStringLiteral("综合类小游戏"), false));
+}
+
+TEST(Artwork, IconShowsBlueFiguresOnALightDiscOnWhite) {
+  const QImage icon = artwork::ProgramIcon();
+  EXPECT_TRUE(PixelIs(icon, 0, 0, kWhite));
+  EXPECT_TRUE(PixelIs(icon, 37, 0, kWhite));
+  EXPECT_TRUE(PixelIs(icon, 0, 37, kWhite));
+  EXPECT_GT(CountNear(icon, QRect(0, 0, 38, 38), QColor(58, 120, 218), 45), 60);
+  EXPECT_GT(CountNear(icon, QRect(2, 24, 34, 12), QColor(170, 212, 250), 30), 30);
+  const QImage about = artwork::AboutPicture();
+  EXPECT_EQ(about.size(), QSize(65, 65));
+  EXPECT_TRUE(PixelIs(about, 2, 2, QColor(226, 238, 252), 40));
+}
+
+TEST(SongFace, ChoosesAnInstalledFaceThatCoversTheCatalogue) {
+  const QString chosen =
+      ClosestSongFace({QStringLiteral("No Such Face"), QStringLiteral("DejaVu Sans"),
+                       QStringLiteral("AR PL UMing CN")});
+  // DejaVu Sans has no Chinese characters, so it loses despite coming first.
+  EXPECT_EQ(chosen, QStringLiteral("AR PL UMing CN"));
+  EXPECT_TRUE(ClosestSongFace({QStringLiteral("No Such Face")}).isEmpty());
+}
+
+TEST(SongFace, NamesAreThirteenPixelsPerChineseCharacter) {
+  InstallFontSubstitutions();
+  QFont song(kSongFamily);
+  song.setPixelSize(13);
+  const QFontMetrics metrics(song);
+  EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("消")), 13);
+  EXPECT_LE(metrics.height(), 14);
+  // Two, three, four Chinese characters between the bars.
+  const int two = metrics.horizontalAdvance(QStringLiteral("|雷电|"));
+  const int three = metrics.horizontalAdvance(QStringLiteral("|消方格|"));
+  const int four = metrics.horizontalAdvance(QStringLiteral("|酷猫厉险|"));
+  EXPECT_EQ(three - two, 13);
+  EXPECT_EQ(four - three, 13);
+  EXPECT_NEAR(two, 40, 1);
+  std::printf("Song face %s: %d, %d, %d px\n", qPrintable(QFontInfo(song).family()), two, three,
+              four);
+}
+
+}  // namespace

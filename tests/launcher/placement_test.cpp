@@ -1,0 +1,61 @@
+// Where the launcher stands and where Image3 opens the menu, by screen width.
+
+#include "launcher/placement.h"
+#include "launcher/form1.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FakeScreen final : public ScreenWidthSource {
+ public:
+  explicit FakeScreen(int width) : m_width(width) {}
+  int ScreenWidth() const override { return m_width; }
+  void SetWidth(int width) { m_width = width; }
+
+ private:
+  int m_width;
+};
+
+struct Expected {
+  int screenWidth;
+  int left;
+  int menuY;
+};
+
+class PlacementByWidth : public ::testing::TestWithParam<Expected> {};
+
+TEST_P(PlacementByWidth, PlacesTheWindowAndTheMenu) {
+  const Expected expected = GetParam();
+  EXPECT_EQ(LauncherLeftFor(expected.screenWidth), expected.left);
+  EXPECT_EQ(ContextMenuYFor(expected.screenWidth), expected.menuY);
+
+  const FakeScreen screen(expected.screenWidth);
+  const TForm1 form(screen);
+  EXPECT_EQ(form.pos(), QPoint(expected.left, 0));
+  EXPECT_EQ(form.ContextMenuPosition(), QPoint(expected.left - 106, expected.menuY));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PlacementByWidth,
+                         ::testing::Values(Expected{600, 408, 400}, Expected{800, 608, 537},
+                                           Expected{1024, 832, 424}, Expected{1152, 960, 424},
+                                           Expected{1280, 1088, 424}, Expected{1360, 1168, 424},
+                                           Expected{1600, 1408, 424}));
+
+// Matching is exact: neighbours of listed widths get the default.
+INSTANTIATE_TEST_SUITE_P(Unlisted, PlacementByWidth,
+                         ::testing::Values(Expected{1366, 832, 424}, Expected{640, 832, 424},
+                                           Expected{601, 832, 424}, Expected{799, 832, 424},
+                                           Expected{1920, 832, 424}, Expected{0, 832, 424}));
+
+TEST(Placement, MenuFollowsTheWidthAtTheTimeOfTheClick) {
+  FakeScreen screen(1024);
+  const TForm1 form(screen);
+  screen.SetWidth(600);
+  // The launcher stays where it was placed; only the menu's height changes.
+  EXPECT_EQ(form.ContextMenuPosition(), QPoint(832 - 106, 400));
+  screen.SetWidth(800);
+  EXPECT_EQ(form.ContextMenuPosition(), QPoint(832 - 106, 537));
+}
+
+}  // namespace
