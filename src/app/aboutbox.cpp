@@ -5,10 +5,12 @@
 
 #include <qdrawutil.h>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
@@ -64,17 +66,17 @@ TAboutBox::TAboutBox(QWidget* parent)
   OKButton->setGeometry(87, 132, 75, 25);
   OKButton->setDefault(true);
   connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+
+  // Centred on the screen for the first showing; a window manager left to
+  // place the box itself may put it anywhere. Being placed, it reopens
+  // wherever it was when hidden.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
 }
 
 TAboutBox::~TAboutBox() = default;
 
 void TAboutBox::OKButtonClick() {
   hide();
-}
-
-void TAboutBox::hideEvent(QHideEvent* event) {
-  // The box is centred only the first time; afterwards it reopens where it
-  // was hidden. An explicit move keeps the dialog from centring itself again.
-  move(pos());
-  QDialog::hideEvent(event);
 }

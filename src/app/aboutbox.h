@@ -3,7 +3,6 @@
 // The About box: the program's picture, name, version and publisher.
 
 #include <QDialog>
-#include <QPoint>
 
 class QLabel;
 class QPushButton;
@@ -23,7 +22,4 @@ class TAboutBox final : public QDialog {
   QPushButton* OKButton = nullptr;
 
   void OKButtonClick();
-
- protected:
-  void hideEvent(QHideEvent* event) override;
 };

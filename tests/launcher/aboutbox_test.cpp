@@ -1,0 +1,86 @@
+// The About box: its fixed contents, its OK button, and where it reopens.
+
+#include "app/aboutbox.h"
+#include "realinput.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AboutBoxTest : public ::testing::Test {
+ protected:
+  void ShowAndWait() {
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    Settle(200);
+  }
+
+  TAboutBox box;
+};
+
+TEST_F(AboutBoxTest, HoldsTheDescribedControls) {
+  EXPECT_EQ(box.windowTitle(), QStringLiteral("关于..."));
+  EXPECT_EQ(box.size(), QSize(248, 168));
+  EXPECT_TRUE(box.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(box.windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(box.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_FALSE(box.windowFlags() & Qt::WindowStaysOnTopHint);
+
+  const QFrame* panel = box.findChild<QFrame*>();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->geometry(), QRect(8, 8, 233, 113));
+  EXPECT_EQ(box.ProgramIcon->parentWidget(), panel);
+  EXPECT_EQ(box.ProgramIcon->geometry(), QRect(8, 12, 65, 57));
+  EXPECT_EQ(box.ProgramIcon->pixmap().size(), QSize(65, 65));
+  EXPECT_TRUE(box.ProgramIcon->hasScaledContents());
+  EXPECT_EQ(box.ProductName->text(), QStringLiteral("Quillet"));
+  EXPECT_EQ(box.ProductName->pos(), QPoint(88, 16));
+  EXPECT_EQ(box.Version->text(), QStringLiteral("版本：8.2"));
+  EXPECT_EQ(box.Version->pos(), QPoint(88, 40));
+  EXPECT_EQ(box.Copyright->pos(), QPoint(8, 80));
+  EXPECT_FALSE(box.Copyright->text().isEmpty());
+  EXPECT_FALSE(box.Copyright->text().contains(u'\n'));
+  EXPECT_EQ(box.OKButton->text(), QStringLiteral("OK"));
+  EXPECT_EQ(box.OKButton->geometry(), QRect(87, 132, 75, 25));
+  EXPECT_TRUE(box.OKButton->isDefault());
+}
+
+TEST_F(AboutBoxTest, OkAndEnterHideIt) {
+  ShowAndWait();
+  ClickAt(box.OKButton->mapToGlobal(box.OKButton->rect().center()));
+  EXPECT_TRUE(WaitFor([&] { return !box.isVisible(); }));
+
+  ShowAndWait();
+  box.activateWindow();
+  ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &box; }));
+  PressKey("Return");
+  EXPECT_TRUE(WaitFor([&] { return !box.isVisible(); }));
+}
+
+TEST_F(AboutBoxTest, CentredFirstThenReopensWhereItWasHidden) {
+  ShowAndWait();
+  const QPoint screenCentre = QGuiApplication::primaryScreen()->geometry().center();
+  // Within the window manager's frame: the title bar shifts the centre down.
+  EXPECT_LE((box.frameGeometry().center() - screenCentre).manhattanLength(), 16);
+
+  // The user drags it elsewhere through the window manager, then closes it.
+  Xdotool({QStringLiteral("windowmove"), QString::number(box.winId()), QStringLiteral("60"),
+           QStringLiteral("80")});
+  ASSERT_TRUE(WaitFor(
+      [&] { return (box.frameGeometry().center() - screenCentre).manhattanLength() > 100; }));
+  const QPoint where = box.pos();
+  box.OKButton->click();
+  ASSERT_FALSE(box.isVisible());
+
+  ShowAndWait();
+  EXPECT_EQ(box.pos(), where);
+}
+
+}  // namespace
