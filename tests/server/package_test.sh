@@ -39,6 +39,10 @@ fi
 [ -e "$build/bin/plugins/libquillet_flash.so" ] && ! grep -q libqt6webengine <<<"$depends" &&
   fail "Depends lacks the web engine the Flash plugin links: $depends"
 
+# Removing the package must leave the system's /var/opt in place.
+dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./postrm 2>/dev/null | grep -q 'mkdir -m 755 /var/opt' ||
+  fail "no postrm that keeps /var/opt"
+
 dpkg-deb -c "$deb" >"$out/contents"
 has() { grep -qE "$1" "$out/contents" || fail "the package lacks $2"; }
 has ' \./opt/quillet/Common/$' "the Common folder"
