@@ -84,6 +84,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 1' TERM INT
 
 # --- window helpers: Qt titles read "<caption> — Quillet"
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
