@@ -10,3 +10,14 @@ target_compile_definitions(quillet_settings INTERFACE
 if(DEFINED ENV{CI})
   target_compile_options(quillet_settings INTERFACE -Werror)
 endif()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt, so
+# that a new group of tests, movies or benchmarks registers itself.
+function(quillet_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child ${children})
+    if(EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

@@ -26,16 +26,6 @@
 
 namespace {
 
-class ScriptedPrompt final : public ConfirmationPrompt {
- public:
-  bool answer = false;
-  QStringList questions;
-  bool Confirm(const QString& question) override {
-    questions << question;
-    return answer;
-  }
-};
-
 // Counts how often a window is hidden.
 class HideCounter final : public QObject {
  public:

@@ -15,16 +15,6 @@
 
 namespace {
 
-class ScriptedPrompt final : public ConfirmationPrompt {
- public:
-  bool answer = false;
-  QStringList questions;
-  bool Confirm(const QString& question) override {
-    questions << question;
-    return answer;
-  }
-};
-
 class RecordedActions final : public GameActions {
  public:
   QStringList played;

@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include "platform/prompt.h"
 
 // A fresh temporary folder for each test, with helpers to fill it.
 class TempFolderTest : public ::testing::Test {
@@ -27,3 +30,14 @@ QByteArray ReadWholeFile(const QString& path);
 
 // A folder of the build tree given to the tests by CTest's environment.
 QString BuildFolder(const char* variable);
+
+// Answers every question the same way and remembers what was asked.
+class ScriptedPrompt final : public ConfirmationPrompt {
+ public:
+  bool answer = false;
+  QStringList questions;
+  bool Confirm(const QString& question) override {
+    questions << question;
+    return answer;
+  }
+};
