@@ -87,7 +87,8 @@ trap cleanup EXIT
 trap 'exit 1' TERM INT
 
 # --- window helpers: Qt titles read "<caption> — Quillet"
-visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+# Only the windows of the program this test started, whatever else runs.
+visible() { xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n1; }
 
 wait_visible() { # regex timeout-seconds -> window id
   local end=$((SECONDS + $2)) id
