@@ -19,6 +19,10 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent) : TShockwaveFlash(ProgramFolde
 
 TShockwaveFlash::TShockwaveFlash(const QString& programFolder, QWidget* parent)
     : QWidget(parent), m_movie(m_settings.movie) {
+  // Without it the web engine crashes as it starts.
+  if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts))
+    throw FlashError(QStringLiteral(
+        "The Flash player needs TShockwaveFlash::PrepareApplication() before the application"));
   const QString folder = QDir(programFolder).absolutePath() + QLatin1Char('/');
   // The loader is never unloaded: the engine's code must stay for the life
   // of the process.

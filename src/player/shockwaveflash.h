@@ -38,8 +38,9 @@ class TShockwaveFlash final : public QWidget, private FlashEngineListener {
   TShockwaveFlash(const QString& programFolder, QWidget* parent);
   ~TShockwaveFlash() override;
 
-  // Call in main() before the QApplication exists. Sets what the web engine
-  // needs to know from the start without loading it.
+  // Call in main() before the QApplication exists (the control throws
+  // FlashError otherwise). Sets what the web engine needs to know from the
+  // start without loading it.
   static void PrepareApplication();
 
   // Loads the movie file at fullPath, replacing what was loaded, and plays it

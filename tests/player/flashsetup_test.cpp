@@ -31,6 +31,13 @@ class FlashSetupTest : public TempFolderTest {
   int m_folders = 0;
 };
 
+TEST_F(FlashSetupTest, AnUnpreparedApplicationFailsCreationInsteadOfCrashing) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts, false);
+  EXPECT_THROW(TShockwaveFlash(BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'), nullptr),
+               FlashError);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
+}
+
 TEST_F(FlashSetupTest, AMissingPluginFailsCreation) {
   try {
     TShockwaveFlash flash(MakeFolder(QStringLiteral("empty")), nullptr);
