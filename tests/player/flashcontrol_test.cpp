@@ -184,6 +184,19 @@ TEST_F(FlashControlTest, RightClickOpensTheOwnersMenu) {
   flash->SetPopupMenu(nullptr);
 }
 
+TEST_F(FlashControlTest, AMovieCannotLeaveItsPage) {
+  QSignalSpy reloaded(flash, &TShockwaveFlash::engineReady);
+  const qsizetype windows = QApplication::topLevelWidgets().size();
+  ASSERT_TRUE(Load(TestMovie("escape")));
+  Pump(1500);
+  // Still the movie on the same page, and no other window.
+  EXPECT_TRUE(Near(ScreenPixel(*flash, QPoint(200, 150)), QColor(0, 0, 0xC0)));
+  EXPECT_TRUE(reloaded.isEmpty()) << "the page was left or reloaded";
+  EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
+  ASSERT_TRUE(Load(TestMovie("anim")));
+  EXPECT_TRUE(ShowsMotion(*flash));
+}
+
 TEST_F(FlashControlTest, FillsItsParentExactly) {
   ASSERT_TRUE(Load(TestMovie("anim")));
   flash->Stop();

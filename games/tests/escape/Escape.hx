@@ -1,0 +1,25 @@
+import flash.Lib;
+import flash.display.Shape;
+import flash.external.ExternalInterface;
+import flash.net.URLRequest;
+
+// Tries every way a movie has to leave its page: script navigation, a new
+// window, a link opened by the player, and a download. The player must allow
+// none; the stage stays blue while it keeps running.
+class Escape {
+  static function main() {
+    var shape = new Shape();
+    shape.graphics.beginFill(0x0000C0);
+    shape.graphics.drawRect(0, 0, 400, 300);
+    shape.graphics.endFill();
+    Lib.current.addChild(shape);
+    if (ExternalInterface.available) {
+      ExternalInterface.call("eval", "window.open('quillet://player/?popup')");
+      ExternalInterface.call("eval",
+        "var a = document.createElement('a'); a.href = 'data:text/plain,x'; " +
+        "a.download = 'x.txt'; document.body.appendChild(a); a.click();");
+      ExternalInterface.call("eval", "setTimeout(function() { location.href = 'quillet://player/?away'; }, 200)");
+    }
+    Lib.getURL(new URLRequest("quillet://player/?link"), "_blank");
+  }
+}
