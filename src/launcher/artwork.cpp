@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace artwork {
 namespace {
@@ -100,28 +101,37 @@ QFont TitleFont() {
   return font;
 }
 
-// A soft shadow: the text's coverage, box-blurred.
+// A soft shadow: the text's coverage (alpha of an ARGB32 image), box-blurred.
 QImage BlurredMask(const QImage& source, int radius) {
-  QImage out = source;
+  const int width = source.width();
+  const int height = source.height();
+  std::vector<int> alpha(size_t(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+    for (int x = 0; x < width; ++x)
+      alpha[size_t(y) * width + x] = qAlpha(line[x]);
+  }
   for (int pass = 0; pass < 2; ++pass) {
-    const QImage in = out;
-    for (int y = 0; y < in.height(); ++y) {
-      for (int x = 0; x < in.width(); ++x) {
+    const std::vector<int> in = alpha;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
         int sum = 0;
         int count = 0;
-        for (int v = -radius; v <= radius; ++v) {
-          for (int u = -radius; u <= radius; ++u) {
-            const int sx = x + u;
-            const int sy = y + v;
-            if (sx < 0 || sy < 0 || sx >= in.width() || sy >= in.height())
-              continue;
-            sum += qAlpha(in.pixel(sx, sy));
+        for (int v = std::max(0, y - radius); v <= std::min(height - 1, y + radius); ++v) {
+          for (int u = std::max(0, x - radius); u <= std::min(width - 1, x + radius); ++u) {
+            sum += in[size_t(v) * width + u];
             ++count;
           }
         }
-        out.setPixel(x, y, qRgba(0, 0, 0, sum / count));
+        alpha[size_t(y) * width + x] = sum / count;
       }
     }
+  }
+  QImage out(width, height, QImage::Format_Alpha8);
+  for (int y = 0; y < height; ++y) {
+    uchar* line = out.scanLine(y);
+    for (int x = 0; x < width; ++x)
+      line[x] = uchar(alpha[size_t(y) * width + x]);
   }
   return out;
 }
@@ -220,7 +230,7 @@ QImage TitlePicture() {
   painter.setRenderHint(QPainter::Antialiasing);
   for (int y = 1; y <= 21; ++y) {
     for (int x = 0; x < image.width(); ++x) {
-      const double alpha = 0.55 * qAlpha(shadow.pixel(x, y)) / 255.0;
+      const double alpha = 0.55 * shadow.constScanLine(y)[x] / 255.0;
       if (alpha > 0)
         image.setPixelColor(x, y, Mix(image.pixelColor(x, y), QColor(40, 55, 95), alpha));
     }

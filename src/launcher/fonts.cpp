@@ -6,8 +6,10 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -20,6 +22,12 @@ QString CatalogueText() {
       text += QString::fromUtf8(entry.caption);
   }
   return text;
+}
+
+QFont SongCandidate(const QString& family) {
+  QFont font(family);
+  font.setPixelSize(13);
+  return font;
 }
 
 int MissingCharacters(const QFontMetricsF& metrics, const QString& text) {
@@ -35,24 +43,34 @@ int MissingCharacters(const QFontMetricsF& metrics, const QString& text) {
 
 QString ClosestSongFace(const QStringList& candidates) {
   const QStringList installed = QFontDatabase::families();
-  const QString text = CatalogueText();
-  QString best;
-  int bestMissing = std::numeric_limits<int>::max();
-  double bestError = std::numeric_limits<double>::max();
+  struct Candidate {
+    QString family;
+    double error;
+  };
+  std::vector<Candidate> ranked;
   for (const QString& family : candidates) {
     if (!installed.contains(family))
       continue;
-    QFont font(family);
-    font.setPixelSize(13);
-    const QFontMetricsF metrics(font);
-    const int missing = MissingCharacters(metrics, text);
-    const double error = std::abs(metrics.horizontalAdvance(QStringLiteral("消")) - 13.0) +
-                         std::abs(metrics.horizontalAdvance(QLatin1Char('|')) - 7.0);
-    if (missing < bestMissing || (missing == bestMissing && error < bestError)) {
-      best = family;
+    const QFontMetricsF metrics(SongCandidate(family));
+    ranked.push_back({family, std::abs(metrics.horizontalAdvance(QStringLiteral("消")) - 13.0) +
+                                  std::abs(metrics.horizontalAdvance(QLatin1Char('|')) - 7.0)});
+  }
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.error < b.error; });
+
+  // The closest face that shows every name; coverage is checked in order of
+  // closeness, so that the faces further down are not loaded for nothing.
+  const QString text = CatalogueText();
+  QString best;
+  int bestMissing = std::numeric_limits<int>::max();
+  for (const Candidate& candidate : ranked) {
+    const int missing = MissingCharacters(QFontMetricsF(SongCandidate(candidate.family)), text);
+    if (missing < bestMissing) {
+      best = candidate.family;
       bestMissing = missing;
-      bestError = error;
     }
+    if (missing == 0)
+      break;
   }
   return best;
 }

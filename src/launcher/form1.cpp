@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -128,49 +129,65 @@ void TForm1::BuildPages() {
   // button is held down over a name; right clicks still do (eventFilter).
   pp->installEventFilter(this);
 
+  for (const GameCategory& category : GameCategories()) {
+    auto* page = new QWidget(pp);
+    page->setObjectName(QString::fromLatin1(category.page));
+    pp->addWidget(page);
+  }
+  // The first page shown is filled at once; the others follow as soon as
+  // the event loop runs, so that the window shows without waiting for them.
+  BuildPage(5);
+  QTimer::singleShot(0, this, [this] {
+    for (int category = 1; category <= 6; ++category)
+      BuildPage(category);
+  });
+  pp->setCurrentIndex(4);  // TabSheet5
+}
+
+QImage TForm1::BarPicture(int category, bool own) {
+  QImage& picture = (own ? m_ownBars : m_plainBars)[category - 1];
+  if (picture.isNull()) {
+    const QString title = QString::fromUtf8(GameCategories()[category - 1].title);
+    picture = artwork::CategoryBarPicture(title, own);
+  }
+  return picture;
+}
+
+void TForm1::BuildPage(int category) {
+  if (m_pageBuilt[category - 1])
+    return;
+  m_pageBuilt[category - 1] = true;
+  QWidget* page = pp->widget(category - 1);
+
+  // The six bars; only the others' bars switch pages.
   using Handler = void (TForm1::*)();
   const std::array<Handler, 6> barHandlers = {
       &TForm1::Image35Click, &TForm1::Image12Click, &TForm1::Image11Click,
       &TForm1::Image10Click, &TForm1::Image9Click,  &TForm1::Image8Click,
   };
-  std::array<QImage, 6> plainBars;
-  std::array<QImage, 6> ownBars;
-  for (const GameCategory& category : GameCategories()) {
-    const QString title = QString::fromUtf8(category.title);
-    plainBars[category.number - 1] = artwork::CategoryBarPicture(title, false);
-    ownBars[category.number - 1] = artwork::CategoryBarPicture(title, true);
+  for (int bar = 1; bar <= 6; ++bar) {
+    const bool own = bar == category;
+    auto* box = new PictureBox(BarPicture(bar, own), page);
+    box->setObjectName(QString::fromLatin1(kBarNames[category - 1][bar - 1]));
+    box->move(3, BarTop(category, bar));
+    if (!own) {
+      box->setCursor(Qt::PointingHandCursor);
+      connect(box, &PictureBox::clicked, this, barHandlers[bar - 1]);
+    }
   }
 
+  // The names, in display order, so that where two share a column the
+  // right-hand one lies on top.
   const QColor hotTrack = QGuiApplication::palette().color(QPalette::Link);
-  for (const GameCategory& category : GameCategories()) {
-    const int pageNumber = category.number;
-    auto* page = new QWidget(pp);
-    page->setObjectName(QString::fromLatin1(category.page));
-
-    // The six bars; only the others' bars switch pages.
-    for (int bar = 1; bar <= 6; ++bar) {
-      const bool own = bar == pageNumber;
-      auto* box = new PictureBox(own ? ownBars[bar - 1] : plainBars[bar - 1], page);
-      box->setObjectName(QString::fromLatin1(kBarNames[pageNumber - 1][bar - 1]));
-      box->move(3, BarTop(pageNumber, bar));
-      if (!own) {
-        box->setCursor(Qt::PointingHandCursor);
-        connect(box, &PictureBox::clicked, this, barHandlers[bar - 1]);
-      }
-    }
-
-    // The names, in display order, so that where two share a column the
-    // right-hand one lies on top.
-    for (const GameEntry& entry : category) {
-      const QColor colour = entry.colour == NameColour::Green ? kGreen : hotTrack;
-      auto* name = new GameNameLabel(QString::fromUtf8(entry.caption), colour, page);
-      name->move(entry.x, entry.y);
-      const QString stem = QString::fromLatin1(entry.stem);
-      connect(name, &GameNameLabel::clicked, this, [this, stem] { Q_EMIT gameChosen(stem); });
-    }
-    pp->addWidget(page);
+  const QFontMetrics metrics(pp->font());
+  for (const GameEntry& entry : GameCategories()[category - 1]) {
+    const QColor colour = entry.colour == NameColour::Green ? kGreen : hotTrack;
+    const QString caption = QString::fromUtf8(entry.caption);
+    auto* name = new GameNameLabel(caption, colour, metrics.horizontalAdvance(caption), page);
+    name->move(entry.x, entry.y);
+    const QString stem = QString::fromLatin1(entry.stem);
+    connect(name, &GameNameLabel::clicked, this, [this, stem] { Q_EMIT gameChosen(stem); });
   }
-  pp->setCurrentIndex(4);  // TabSheet5
 }
 
 void TForm1::BuildMenu() {
@@ -277,6 +294,7 @@ void TForm1::A1Click() {
 }
 
 void TForm1::ShowPage(int category) {
+  BuildPage(category);
   pp->setCurrentIndex(category - 1);
 }
 

@@ -3,9 +3,12 @@
 // The launcher: a narrow always-on-top sidebar listing the games by category.
 // It emits what the user chose; the program decides what happens.
 
+#include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
+
+#include <array>
 
 class QAction;
 class QKeyEvent;
@@ -79,10 +82,16 @@ class TForm1 final : public QWidget {
   void BuildStrips();
   void BuildPages();
   void BuildMenu();
+  void BuildPage(int category);
+  QImage BarPicture(int category, bool own);
   void ShowPage(int category);
   void SetHeight(int height);
 
   const ScreenWidthSource& m_screen;
+  // Each bar picture is drawn once, when the first page that shows it is built.
+  std::array<QImage, 6> m_plainBars;
+  std::array<QImage, 6> m_ownBars;
+  std::array<bool, 6> m_pageBuilt{};
   // Once rolled up, the launcher's Top stays -1; how often a window manager
   // that pushed it back to 0 has been answered since the last roll-up.
   bool m_aboveScreenTop = false;

@@ -1,8 +1,5 @@
 #include "launcher/widgets.h"
 
-#include "launcher/fonts.h"
-
-#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -39,20 +36,17 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
 }
 
-GameNameLabel::GameNameLabel(const QString& caption, const QColor& colour, QWidget* parent)
-    : QLabel(caption, parent) {
-  const QFont font = SongFont(13);
-  setFont(font);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  setPalette(palette);
-  setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  setMargin(0);
-  setIndent(0);
-  setWordWrap(false);
-  setTextFormat(Qt::PlainText);
-  setFixedSize(QFontMetrics(font).horizontalAdvance(caption), 13);
+GameNameLabel::GameNameLabel(const QString& caption, const QColor& colour, int width,
+                             QWidget* parent)
+    : QWidget(parent), m_text(caption), m_colour(colour) {
+  setFixedSize(width, 13);
   setCursor(Qt::PointingHandCursor);
+}
+
+void GameNameLabel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setPen(m_colour);
+  painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_text);
 }
 
 namespace {

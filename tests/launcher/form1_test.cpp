@@ -4,12 +4,12 @@
 #include "launcher/form1.h"
 #include "catalogue/catalogue.h"
 #include "launch/gamefolders.h"
+#include "launcher/widgets.h"
 #include "realinput.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
@@ -78,8 +78,8 @@ class Launcher : public ::testing::Test {
     return child;
   }
 
-  QLabel* Name(const char* caption) const {
-    for (QLabel* label : form->findChildren<QLabel*>()) {
+  GameNameLabel* Name(const char* caption) const {
+    for (GameNameLabel* label : form->findChildren<GameNameLabel*>()) {
       if (label->text() == QString::fromUtf8(caption))
         return label;
     }
@@ -100,7 +100,7 @@ class Launcher : public ::testing::Test {
   std::vector<QWidget*> Bars(int category) const {
     std::vector<QWidget*> bars;
     for (QWidget* child : form->pp->widget(category - 1)->findChildren<QWidget*>()) {
-      if (!qobject_cast<QLabel*>(child))
+      if (!qobject_cast<GameNameLabel*>(child))
         bars.push_back(child);
     }
     std::sort(bars.begin(), bars.end(), [](QWidget* a, QWidget* b) { return a->y() < b->y(); });
@@ -159,10 +159,10 @@ TEST_F(Launcher, EveryPageStacksItsBarsAroundItsOwnNames) {
       EXPECT_EQ(bar->cursor().shape(), pointer) << k << "/" << j;
     }
     // The names stand between the own bar and the next bar, 8 pixels clear.
-    const QList<QLabel*> names = form->pp->widget(k - 1)->findChildren<QLabel*>();
+    const QList<GameNameLabel*> names = form->pp->widget(k - 1)->findChildren<GameNameLabel*>();
     EXPECT_EQ(names.size(), qsizetype(category.count));
     const int below = k < 6 ? bars[k]->y() : 504;
-    for (const QLabel* name : names) {
+    for (const GameNameLabel* name : names) {
       EXPECT_GE(name->y(), bars[k - 1]->y() + 28) << qPrintable(name->text());
       EXPECT_LE(name->geometry().bottom() + 1, below - 7) << qPrintable(name->text());
       EXPECT_EQ(name->height(), 13);

@@ -3,10 +3,10 @@
 
 #include "colourcheck.h"
 #include "launcher/form1.h"
+#include "launcher/widgets.h"
 #include "realinput.h"
 
 #include <QGuiApplication>
-#include <QLabel>
 #include <QPalette>
 #include <QScreen>
 #include <QStackedWidget>
@@ -41,8 +41,8 @@ class Screenshot : public ::testing::Test {
     return QRect(widget->mapTo(&form, QPoint(0, 0)), widget->size());
   }
 
-  QLabel* Name(const char* caption) const {
-    for (QLabel* label : form.findChildren<QLabel*>()) {
+  GameNameLabel* Name(const char* caption) const {
+    for (GameNameLabel* label : form.findChildren<GameNameLabel*>()) {
       if (label->text() == QString::fromUtf8(caption))
         return label;
     }
@@ -97,8 +97,8 @@ TEST_F(Screenshot, BarsShowTheirFrameFaceAndTitleColours) {
 }
 
 TEST_F(Screenshot, NamesShowTheirColours) {
-  const QLabel* green = Name("|豆豆龙|");
-  const QLabel* link = Name("|开飞机|");
+  const GameNameLabel* green = Name("|豆豆龙|");
+  const GameNameLabel* link = Name("|开飞机|");
   ASSERT_TRUE(green && link);
   const QColor hotTrack = QGuiApplication::palette().color(QPalette::Link);
   EXPECT_GT(CountNear(shot, RectOf(green), QColor(0, 128, 0), 0), 20);
