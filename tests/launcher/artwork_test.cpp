@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "colourcheck.h"
 #include "launcher/fonts.h"
+#include "support/testsupport.h"
 
 #include <QFont>
 #include <QFontInfo>
@@ -156,6 +157,13 @@ TEST(Artwork, IconShowsBlueFiguresOnALightDiscOnWhite) {
   const QImage about = artwork::AboutPicture();
   EXPECT_EQ(about.size(), QSize(65, 65));
   EXPECT_TRUE(PixelIs(about, 2, 2, QColor(226, 238, 252), 40));
+}
+
+TEST(Artwork, InstalledIconFileIsTheWindowsIcon) {
+  // Written at build time beside the program folder, for the desktop entry.
+  const QImage file(BuildFolder("QUILLET_BIN_DIR") + QStringLiteral("/../share/quillet.png"));
+  ASSERT_FALSE(file.isNull());
+  EXPECT_EQ(file.convertToFormat(QImage::Format_RGB888), artwork::ProgramIcon());
 }
 
 TEST(SongFace, ChoosesAnInstalledFaceThatCoversTheCatalogue) {
