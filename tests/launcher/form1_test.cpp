@@ -173,17 +173,18 @@ TEST_F(Launcher, EveryPageStacksItsBarsAroundItsOwnNames) {
 TEST_F(Launcher, ClickingABarShowsItsCategoryFromAnyPage) {
   ShowPage(1);
   ClickAt(CentreOf(Child("Image11")));  // category 3's bar at Top 412
-  EXPECT_EQ(CurrentPage(), QStringLiteral("TabSheet3"));
+  EXPECT_TRUE(WaitFor([&] { return CurrentPage() == QStringLiteral("TabSheet3"); }));
   ShowPage(6);
   ClickAt(CentreOf(Child("Image39")));  // category 3's bar at Top 44
-  EXPECT_EQ(CurrentPage(), QStringLiteral("TabSheet3"));
+  EXPECT_TRUE(WaitFor([&] { return CurrentPage() == QStringLiteral("TabSheet3"); }));
 
   for (int page = 1; page <= 6; ++page) {
     for (int target = 1; target <= 6; ++target) {
       ShowPage(page);
       ClickAt(CentreOf(Bars(page)[target - 1]));
       // The own bar does nothing; every other bar shows its category.
-      EXPECT_EQ(form->pp->currentIndex(), target - 1) << page << " -> " << target;
+      EXPECT_TRUE(WaitFor([&] { return form->pp->currentIndex() == target - 1; }))
+          << page << " -> " << target;
     }
   }
 }
@@ -204,7 +205,7 @@ TEST_F(Launcher, ClickingANamePassesItsStem) {
     ShowPage(c.page);
     chosen.clear();
     ClickAt(CentreOf(Name(c.caption)));
-    ASSERT_EQ(chosen.size(), 1) << c.caption;
+    ASSERT_TRUE(WaitFor([&] { return chosen.size() == 1; })) << c.caption;
     EXPECT_EQ(chosen.at(0).at(0).toString(), QString::fromLatin1(c.stem));
   }
   EXPECT_EQ(CurrentPage(), QStringLiteral("TabSheet5"));  // a name click switches nothing
@@ -219,7 +220,7 @@ TEST_F(Launcher, WhereNamesShareAColumnTheRightHandOneTakesTheClick) {
         std::pair{135, "ufo"}, std::pair{136, "ufo"}}) {
     chosen.clear();
     ClickAt(Global(page, QPoint(x, 236)));
-    ASSERT_EQ(chosen.size(), 1) << x;
+    ASSERT_TRUE(WaitFor([&] { return chosen.size() == 1; })) << x;
     EXPECT_EQ(chosen.at(0).at(0).toString(), QString::fromLatin1(stem)) << x;
   }
 }
@@ -235,6 +236,8 @@ TEST_F(Launcher, OnlyAPressAndReleaseOnTheSameNameCounts) {
   EXPECT_EQ(chosen.size(), 0);
 
   DoubleClickAt(CentreOf(Name("|冒险|")));
+  ASSERT_TRUE(WaitFor([&] { return chosen.size() == 1; }));
+  Settle(300);
   ASSERT_EQ(chosen.size(), 1);
   EXPECT_EQ(chosen.at(0).at(0).toString(), QStringLiteral("maox"));
 }
