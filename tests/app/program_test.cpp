@@ -14,7 +14,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStackedWidget>

@@ -1,0 +1,94 @@
+// A player whose Ruffle files are there but cannot run, so that the control's
+// Stop fails. Its own process: the loopback server keeps serving the broken
+// files for as long as the process lives.
+
+#include "app/program.h"
+#include "launcher/form1.h"
+#include "platform/systempaths.h"
+#include "player/form2.h"
+#include "player/playgame.h"
+#include "player/shockwaveflash.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+
+// Reads and closes the error box that a call opens.
+template <typename Call>
+QString ErrorShownBy(Call call) {
+  QString text;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      text = box->text();
+      box->accept();
+    }
+  });
+  poll.start(20);
+  call();
+  return text;
+}
+
+class BrokenPlayerTest : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    const QString bin = BuildFolder("QUILLET_BIN_DIR") + QStringLiteral("/plugins/");
+    const QString plugins = MakeFolder(QStringLiteral("broken/plugins"));
+    for (const QString& name : QDir(bin).entryList(QDir::Files)) {
+      ASSERT_TRUE(QFile::link(bin + name, plugins + name));
+    }
+    WriteFile(QStringLiteral("broken/ruffle/ruffle.js"), "throw new Error('broken');");
+    WriteFile(QStringLiteral("broken/ruffle/0.wasm"), "");
+    m_paths.emplace(MakeFolder(QStringLiteral("drive")), MakeFolder(QStringLiteral("program")));
+    m_program = std::make_unique<Program>(ProgramEnvironment{
+        *m_paths, QStringLiteral("http://127.0.0.1:9"), prompt, Root() + QStringLiteral("broken/"),
+        [](const QString&, const QString&) { return false; }});
+    m_program->Start();
+  }
+  void TearDown() override { m_program.reset(); }
+
+  GameWindows Windows() { return m_program->Windows(); }
+
+  ScriptedPrompt prompt;
+
+ private:
+  std::optional<FixedSystemPaths> m_paths;
+  std::unique_ptr<Program> m_program;
+};
+
+}  // namespace
+
+TEST_F(BrokenPlayerTest, AFailingStopEndsTheQuitBeforeItsOtherSteps) {
+  const QString game = WriteFile(QStringLiteral("program/Common/doudl.swf"));
+  QSignalSpy failed(Form2->f, &TShockwaveFlash::engineFailed);
+  PlayGame(game, Windows());
+  ASSERT_TRUE(failed.wait(30000) || !failed.isEmpty());
+  ASSERT_TRUE(Form2->isVisible());
+  ASSERT_TRUE(Form1->C1->isEnabled());
+
+  const QString error = ErrorShownBy([&] { QuitGameFromMenu(Windows()); });
+  EXPECT_EQ(error, QStringLiteral("Ruffle could not be loaded."));
+  // The steps after Stop did not run.
+  EXPECT_EQ(Form2->f->Movie(), game);
+  EXPECT_TRUE(Form2->isVisible());
+  EXPECT_TRUE(Form1->C1->isEnabled());
+}
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", data.path().toUtf8());
+  TShockwaveFlash::PrepareApplication();
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
