@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -234,12 +235,11 @@ void TForm1::RollUp() {
   int height = this->height();
   do {
     height -= 3;
-    SetHeight(height);
+    // The strip never gets thinner than two rows, not even for one step: a
+    // window manager keeps part of every window on the screen, and openbox
+    // moves a one-row window at Top -1 down to Top 0.
+    SetHeight(std::max(height, 2));
   } while (height >= 4);
-  // From 2 the loop would leave nothing of the window; the strip never gets
-  // thinner than two rows.
-  if (height < 2)
-    SetHeight(2);
 }
 
 void TForm1::FormMouseMove() {
@@ -343,9 +343,9 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
   FormKeyDown(event);
 }
 
-// A window manager may keep a burst of resizes from leaving the screen's top
-// edge (openbox does), yet accept a plain move to -1 afterwards. A few answers
-// per roll-up are enough; more would fight a manager that never gives in.
+// A window manager may still push the rolled-up strip back onto the screen;
+// a plain move to -1 afterwards is usually accepted. A few answers per roll-up
+// are enough; more would fight a manager (or a user) that never gives in.
 void TForm1::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
   if (m_aboveScreenTop && y() != -1 && m_topCorrections < 3) {
