@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(2, std::atoi(argv[1])) : 11;
   QTemporaryDir data;
   qputenv("XDG_DATA_HOME", data.path().toUtf8());
-  TShockwaveFlash::PrepareApplication();
   QApplication app(argc, argv);
 
   QTemporaryDir folders;

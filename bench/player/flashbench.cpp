@@ -142,7 +142,6 @@ int MeasureOnce(const QString& programFolder, const QString& movie, int idleMs) 
 }  // namespace
 
 int main(int argc, char** argv) {
-  TShockwaveFlash::PrepareApplication();
   QApplication app(argc, argv);
   QStringList args = app.arguments();
   const qsizetype onceAt = args.indexOf(QStringLiteral("--once"));

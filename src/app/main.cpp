@@ -12,7 +12,6 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
-  TShockwaveFlash::PrepareApplication();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("quillet"));
   QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));

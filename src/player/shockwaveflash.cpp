@@ -2,10 +2,54 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QOpenGLContext>
 #include <QPluginLoader>
 #include <QVBoxLayout>
 
+QT_BEGIN_NAMESPACE
+// Qt's setter behind QOpenGLContext::globalShareContext(): exported by Qt GUI
+// (the web engine declares it the same way) but in no installed header.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+QT_END_NAMESPACE
+
 namespace {
+
+QOpenGLContext* sharedContext = nullptr;
+
+void DeleteSharedContext() {
+  if (QOpenGLContext::globalShareContext() == sharedContext)
+    qt_gl_set_global_share_context(nullptr);
+  delete sharedContext;
+  sharedContext = nullptr;
+}
+
+// The web engine shows its pages through OpenGL contexts shared with the
+// application's, and crashes as it starts without a global share context.
+// Qt::AA_ShareOpenGLContexts would have the application create one, but that
+// delays every window, the launcher included, by the time OpenGL takes to
+// start (tens of milliseconds on a software rasteriser). Made here instead,
+// before the plugin loads the engine, it costs the launcher nothing; no
+// OpenGL window exists yet that would have needed it earlier.
+void ShareOpenGLContexts() {
+  if (QOpenGLContext::globalShareContext())
+    return;
+  sharedContext = new QOpenGLContext;
+  sharedContext->setFormat(QSurfaceFormat::defaultFormat());
+  sharedContext->create();
+  qt_gl_set_global_share_context(sharedContext);
+  qAddPostRoutine(DeleteSharedContext);
+  // The engine's views share with the context only while the attribute is
+  // set (without it a player shown again no longer gets keys). Qt warns that
+  // it comes after the application was created, which is the point here.
+  static QtMessageHandler previous = nullptr;
+  previous = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (previous && !message.contains(QLatin1String("AA_ShareOpenGLContexts")))
+          previous(type, context, message);
+      });
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  qInstallMessageHandler(previous);
+}
 
 QString ProgramFolder() {
   return QCoreApplication::applicationDirPath() + QLatin1Char('/');
@@ -19,10 +63,7 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent) : TShockwaveFlash(ProgramFolde
 
 TShockwaveFlash::TShockwaveFlash(const QString& programFolder, QWidget* parent)
     : QWidget(parent), m_movie(m_settings.movie) {
-  // Without it the web engine crashes as it starts.
-  if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts))
-    throw FlashError(QStringLiteral(
-        "The Flash player needs TShockwaveFlash::PrepareApplication() before the application"));
+  ShareOpenGLContexts();
   const QString folder = QDir(programFolder).absolutePath() + QLatin1Char('/');
   // The loader is never unloaded: the engine's code must stay for the life
   // of the process.
@@ -53,8 +94,6 @@ TShockwaveFlash::~TShockwaveFlash() {
 }
 
 void TShockwaveFlash::PrepareApplication() {
-  // The web engine shares OpenGL contexts with the application; this must be
-  // said before the QApplication exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 

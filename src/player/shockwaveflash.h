@@ -38,9 +38,10 @@ class TShockwaveFlash final : public QWidget, private FlashEngineListener {
   TShockwaveFlash(const QString& programFolder, QWidget* parent);
   ~TShockwaveFlash() override;
 
-  // Call in main() before the QApplication exists (the control throws
-  // FlashError otherwise). Sets what the web engine needs to know from the
-  // start without loading it.
+  // Optional, in main() before the QApplication exists: has the application
+  // create the shared OpenGL context the web engine needs at once, instead of
+  // the first control creating it. Costs start-up time before any window
+  // shows; Quillet itself does not call it.
   static void PrepareApplication();
 
   // Loads the movie file at fullPath, replacing what was loaded, and plays it

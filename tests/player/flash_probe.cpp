@@ -14,7 +14,6 @@
 #include "player/shockwaveflash.h"
 
 int main(int argc, char** argv) {
-  TShockwaveFlash::PrepareApplication();
   QApplication app(argc, argv);
   const QStringList args = app.arguments();
   if (args.size() < 3) {
