@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 TForm2::TForm2(const QString& programFolder, QWidget* parent)
@@ -22,6 +23,7 @@ TForm2::TForm2(const QString& programFolder, QWidget* parent)
   // The movie's web view keeps its keyboard focus in an inner widget that the
   // window never sees; an application-wide filter gives us the key first.
   qApp->installEventFilter(this);
+  connect(f, &TShockwaveFlash::movieLoaded, this, &TForm2::RefocusMovie);
 }
 
 TForm2::~TForm2() {
@@ -53,4 +55,23 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     return false;  // other keys reach the movie untouched
   FormKeyDown(key);
   return true;
+}
+
+// The movie's web view tells its page that it has the keyboard only on a
+// focus change while the window is active and the page is shown; at a game's
+// start both come after the view took the focus, so that change is lost and
+// keys go nowhere until the window is activated again. Taking the focus anew
+// once the window is active, and again once the movie is in, repeats it.
+void TForm2::RefocusMovie() {
+  if (!isActiveWindow() || !f->isVisible())
+    return;
+  if (QWidget* focused = focusWidget())
+    focused->clearFocus();
+  f->FocusMovie();
+}
+
+void TForm2::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    QTimer::singleShot(0, this, &TForm2::RefocusMovie);
 }

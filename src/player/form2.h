@@ -31,4 +31,8 @@ class TForm2 final : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void RefocusMovie();
 };
