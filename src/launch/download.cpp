@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -31,45 +32,78 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   return size_t(length);
 }
 
-// libcurl's global set-up is done once, before the first transfer, whatever
-// thread that runs on.
-bool InitialiseCurl() {
-  static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  return ready;
+// The part of libcurl in use. libcurl and the two dozen libraries it brings
+// (TLS, Kerberos, LDAP ...) take milliseconds to load and start; loaded with
+// the first download instead of with the program, they do not hold up the
+// launcher's first appearance.
+struct CurlApi {
+  decltype(&curl_global_init) globalInit = nullptr;
+  decltype(&curl_easy_init) easyInit = nullptr;
+  decltype(&curl_easy_setopt) easySetopt = nullptr;
+  decltype(&curl_easy_getinfo) easyGetinfo = nullptr;
+  decltype(&curl_easy_perform) easyPerform = nullptr;
+  decltype(&curl_easy_cleanup) easyCleanup = nullptr;
+};
+
+template <typename Function>
+bool Resolve(QLibrary& library, const char* name, Function* function) {
+  *function = reinterpret_cast<Function>(library.resolve(name));
+  return *function != nullptr;
 }
 
-bool Configure(CURL* curl, const QByteArray& url, const DownloadLimits& limits,
+// Loaded and globally set up once, before the first transfer, whatever
+// thread that runs on; nullptr when libcurl cannot be used.
+const CurlApi* Curl() {
+  static const CurlApi* const api = []() -> const CurlApi* {
+    // Never unloaded: libcurl's global state lives until the process ends.
+    static QLibrary library(QStringLiteral("curl"), 4);
+    static CurlApi loaded;
+    const bool resolved = library.load() &&
+                          Resolve(library, "curl_global_init", &loaded.globalInit) &&
+                          Resolve(library, "curl_easy_init", &loaded.easyInit) &&
+                          Resolve(library, "curl_easy_setopt", &loaded.easySetopt) &&
+                          Resolve(library, "curl_easy_getinfo", &loaded.easyGetinfo) &&
+                          Resolve(library, "curl_easy_perform", &loaded.easyPerform) &&
+                          Resolve(library, "curl_easy_cleanup", &loaded.easyCleanup);
+    if (!resolved || loaded.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+      return nullptr;
+    return &loaded;
+  }();
+  return api;
+}
+
+bool Configure(const CurlApi& api, CURL* curl, const QByteArray& url, const DownloadLimits& limits,
                Transfer& transfer) {
   bool ok = true;
   const auto set = [&ok](CURLcode result) { ok = ok && result == CURLE_OK; };
-  set(curl_easy_setopt(curl, CURLOPT_URL, url.constData()));
-  set(curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L));
+  set(api.easySetopt(curl, CURLOPT_URL, url.constData()));
+  set(api.easySetopt(curl, CURLOPT_HTTPGET, 1L));
   // The program reads no settings from its environment, proxies included.
-  set(curl_easy_setopt(curl, CURLOPT_PROXY, ""));
-  set(curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L));
-  set(curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https"));
-  set(curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
-  set(curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L));
-  set(curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects));
-  set(curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L));
-  set(curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connectTimeout.count())));
-  set(curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L));
-  set(curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(limits.stallTime.count())));
+  set(api.easySetopt(curl, CURLOPT_PROXY, ""));
+  set(api.easySetopt(curl, CURLOPT_NOSIGNAL, 1L));
+  set(api.easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http,https"));
+  set(api.easySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  set(api.easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L));
+  set(api.easySetopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects));
+  set(api.easySetopt(curl, CURLOPT_FAILONERROR, 1L));
+  set(api.easySetopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connectTimeout.count())));
+  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L));
+  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_TIME, long(limits.stallTime.count())));
   // Only refuses sizes announced up front; the write callback counts the rest.
-  set(curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBytes)));
+  set(api.easySetopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBytes)));
   // Larger reads than the 16 KiB default: half the time on a fast link.
-  set(curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024));
-  set(curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteBody));
-  set(curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer));
+  set(api.easySetopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024));
+  set(api.easySetopt(curl, CURLOPT_WRITEFUNCTION, &WriteBody));
+  set(api.easySetopt(curl, CURLOPT_WRITEDATA, &transfer));
   return ok;
 }
 
 // Whether the transfer that just ended delivered the whole body with a 200.
-bool Succeeded(CURL* curl, CURLcode result, const Transfer& transfer) {
+bool Succeeded(const CurlApi& api, CURL* curl, CURLcode result, const Transfer& transfer) {
   long status = 0;
   curl_off_t announced = -1;
-  if (result != CURLE_OK || curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK ||
-      curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK) {
+  if (result != CURLE_OK || api.easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK ||
+      api.easyGetinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK) {
     return false;
   }
   // A body that ends early without a length (closed connection) still comes
@@ -85,7 +119,8 @@ bool DownloadFile(const QString& url, const QString& localPath) {
 }
 
 bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits) {
-  if (!InitialiseCurl()) {
+  const CurlApi* api = Curl();
+  if (api == nullptr) {
     return false;
   }
   // The temporary file sits beside the target and replaces it only on commit,
@@ -98,16 +133,16 @@ bool DownloadFile(const QString& url, const QString& localPath, const DownloadLi
   transfer.file = &file;
   transfer.maxBytes = limits.maxBytes;
 
-  CURL* curl = curl_easy_init();
+  CURL* curl = api->easyInit();
   if (curl == nullptr) {
     return false;
   }
-  bool ok = Configure(curl, url.toUtf8(), limits, transfer);
+  bool ok = Configure(*api, curl, url.toUtf8(), limits, transfer);
   if (ok) {
-    const CURLcode result = curl_easy_perform(curl);
-    ok = Succeeded(curl, result, transfer);
+    const CURLcode result = api->easyPerform(curl);
+    ok = Succeeded(*api, curl, result, transfer);
   }
-  curl_easy_cleanup(curl);
+  api->easyCleanup(curl);
   return ok && file.commit();
 }
 

@@ -27,7 +27,7 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture $(field Architecture)"
 [ -n "$(field Maintainer)" ] || fail "no maintainer"
 depends=$(field Depends)
-for need in qt6-qpa-plugins fonts-arphic-uming; do
+for need in qt6-qpa-plugins fonts-arphic-uming libcurl4; do
   grep -q "$need" <<<"$depends" || fail "Depends lacks $need: $depends"
 done
 if [ -e "$build/bin/quillet" ]; then
