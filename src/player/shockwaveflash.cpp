@@ -93,10 +93,6 @@ TShockwaveFlash::~TShockwaveFlash() {
     m_engine->SetListener(nullptr);
 }
 
-void TShockwaveFlash::PrepareApplication() {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-
 void TShockwaveFlash::SetMovie(const QString& fullPath) {
   m_movie = fullPath;
   m_engine->SetMovie(fullPath, m_settings.playing);

@@ -38,12 +38,6 @@ class TShockwaveFlash final : public QWidget, private FlashEngineListener {
   TShockwaveFlash(const QString& programFolder, QWidget* parent);
   ~TShockwaveFlash() override;
 
-  // Optional, in main() before the QApplication exists: has the application
-  // create the shared OpenGL context the web engine needs at once, instead of
-  // the first control creating it. Costs start-up time before any window
-  // shows; Quillet itself does not call it.
-  static void PrepareApplication();
-
   // Loads the movie file at fullPath, replacing what was loaded, and plays it
   // once loaded. A path that is not a readable movie leaves the player empty.
   void SetMovie(const QString& fullPath);

@@ -88,7 +88,6 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   QTemporaryDir data;
   qputenv("XDG_DATA_HOME", data.path().toUtf8());
-  TShockwaveFlash::PrepareApplication();
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -225,7 +225,6 @@ int main(int argc, char** argv) {
   // A user data folder of the test's own, so that no saves are left behind.
   QTemporaryDir data;
   qputenv("XDG_DATA_HOME", data.path().toUtf8());
-  TShockwaveFlash::PrepareApplication();
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }
