@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <optional>
@@ -82,12 +81,4 @@ TEST_F(BrokenPlayerTest, AFailingStopEndsTheQuitBeforeItsOtherSteps) {
   EXPECT_EQ(Form2->f->Movie(), game);
   EXPECT_TRUE(Form2->isVisible());
   EXPECT_TRUE(Form1->C1->isEnabled());
-}
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  QTemporaryDir data;
-  qputenv("XDG_DATA_HOME", data.path().toUtf8());
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
 }

@@ -20,7 +20,6 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -218,13 +217,4 @@ TEST_F(ProgramTest, ClosingTheLauncherDuringAGameEndsTheEventLoop) {
   QTimer::singleShot(100, Form1, [] { Form1->close(); });
   // A stuck loop would hang here until ctest's timeout fails the test.
   EXPECT_EQ(QApplication::exec(), 0);
-}
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  // A user data folder of the test's own, so that no saves are left behind.
-  QTemporaryDir data;
-  qputenv("XDG_DATA_HOME", data.path().toUtf8());
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
 }

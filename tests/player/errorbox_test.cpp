@@ -75,9 +75,3 @@ TEST(ErrorBox, StartUpFailureIsAnApplicationError) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -268,12 +268,3 @@ TEST(FlashSaves, SurviveRestartsAndASecondCopy) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  // A user data folder of the test's own, so saves start empty.
-  QTemporaryDir data;
-  qputenv("XDG_DATA_HOME", data.path().toUtf8());
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -91,11 +91,3 @@ TEST_F(FlashSetupTest, PlayAndStopFailWhileRuffleCannotRun) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  QTemporaryDir data;
-  qputenv("XDG_DATA_HOME", data.path().toUtf8());
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
