@@ -11,7 +11,10 @@ cmake --preset default
 cmake --build --preset default
 
 cleanup() {
-  [ -n "${QUILLET_PID:-}" ] && kill "$QUILLET_PID" 2>/dev/null
+  if [ -n "${QUILLET_PID:-}" ]; then
+    kill "$QUILLET_PID" 2>/dev/null
+    wait "$QUILLET_PID" 2>/dev/null
+  fi
   [ -x scripts/server.sh ] && bash scripts/server.sh stop
   [ -n "${QUILLET_XVFB_PID:-}" ] && quillet_stop_x
   true
