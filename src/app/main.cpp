@@ -1,7 +1,6 @@
 // Quillet's entry: takes no command line and reads no settings.
 
 #include "app/program.h"
-#include "launch/download.h"
 #include "launch/gamefolders.h"
 #include "platform/busywait.h"
 #include "platform/errorbox.h"

@@ -4,7 +4,6 @@
 #include "launch/download.h"
 #include "launch/downloadgame.h"
 #include "launch/gamefolders.h"
-#include "launcher/fonts.h"
 #include "launcher/form1.h"
 #include "notice/form4.h"
 #include "notice/noticeonform4.h"
@@ -51,18 +50,16 @@ Program::~Program() {
 }
 
 void Program::Start() {
-  InstallFontSubstitutions();
-
-  // A transfer cut off by a killed process leaves its temporary file behind.
-  const QString root = m_environment.paths.SystemDriveRoot();
-  RemoveStaleDownloads(SharedGameFolder(root));
-  RemoveStaleDownloads(FallbackGameFolder(m_environment.paths.ProgramFolder()));
-
   m_form1 = std::make_unique<TForm1>();
   Form1 = m_form1.get();
   Form1->installEventFilter(this);
   Form1->show();
   WaitUntilExposed(*Form1);
+
+  // A transfer cut off by a killed process leaves its temporary file behind.
+  const QString root = m_environment.paths.SystemDriveRoot();
+  RemoveStaleDownloads(SharedGameFolder(root));
+  RemoveStaleDownloads(FallbackGameFolder(m_environment.paths.ProgramFolder()));
 
   m_form2 = std::make_unique<TForm2>(m_environment.playerFolder);
   Form2 = m_form2.get();

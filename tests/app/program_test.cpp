@@ -46,6 +46,9 @@ class ProgramTest : public TempFolderTest {
   void SetUp() override {
     m_paths.emplace(MakeFolder(QStringLiteral("drive")), MakeFolder(QStringLiteral("program")));
     MakeFolder(QStringLiteral("program/Common"));
+    // What a download killed halfway leaves, beside a complete movie.
+    m_stale = WriteFile(QStringLiteral("program/Common/tancs.swf.Ab3dE9"));
+    m_kept = WriteFile(QStringLiteral("program/Common/saol.swf"));
     m_program = std::make_unique<Program>(
         ProgramEnvironment{*m_paths, QStringLiteral("http://127.0.0.1:9"), prompt,
                            BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'),
@@ -91,6 +94,8 @@ class ProgramTest : public TempFolderTest {
 
   ScriptedPrompt prompt;
   QStringList downloads;
+  QString m_stale;
+  QString m_kept;
 
  private:
   std::optional<FixedSystemPaths> m_paths;
@@ -98,6 +103,11 @@ class ProgramTest : public TempFolderTest {
 };
 
 }  // namespace
+
+TEST_F(ProgramTest, StartRemovesWhatAKilledDownloadLeftButNoMovie) {
+  EXPECT_FALSE(QFile::exists(m_stale));
+  EXPECT_TRUE(QFile::exists(m_kept));
+}
 
 TEST_F(ProgramTest, OnlyTheLauncherIsVisibleAtStart) {
   EXPECT_TRUE(Form1->isVisible());
