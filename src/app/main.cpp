@@ -4,6 +4,7 @@
 #include "launch/gamefolders.h"
 #include "platform/busywait.h"
 #include "platform/errorbox.h"
+#include "platform/fontwarmup.h"
 #include "platform/messageboxprompt.h"
 #include "platform/systempaths.h"
 #include "player/shockwaveflash.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+  const FontConfigurationWarmUp warmUp;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("quillet"));
   QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));

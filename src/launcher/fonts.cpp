@@ -4,18 +4,19 @@
 
 #include <QFont>
 #include <QFontDatabase>
-#include <QFontMetricsF>
+#include <QFontMetrics>
 
 #include <algorithm>
-#include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <vector>
 
 namespace {
 
-// Every character a name or a bar title shows.
-QString CatalogueText() {
-  QString text = QStringLiteral("= ");
+// Every character the program writes in the Song face: the catalogue's names
+// and bar titles, the two lettered buttons and the About box.
+QString SongText() {
+  QString text = QStringLiteral("= 菜单隐藏窗口 Quillet 版本：8.2 开发组");
   for (const GameCategory& category : GameCategories()) {
     text += QString::fromUtf8(category.title);
     for (const GameEntry& entry : category)
@@ -24,13 +25,15 @@ QString CatalogueText() {
   return text;
 }
 
+// Drawn as the names are, so that the face measured is the one they use.
 QFont SongCandidate(const QString& family) {
   QFont font(family);
   font.setPixelSize(13);
+  font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging));
   return font;
 }
 
-int MissingCharacters(const QFontMetricsF& metrics, const QString& text) {
+int MissingCharacters(const QFontMetrics& metrics, const QString& text) {
   int missing = 0;
   for (const uint code : text.toUcs4()) {
     if (!metrics.inFontUcs4(code))
@@ -39,34 +42,44 @@ int MissingCharacters(const QFontMetricsF& metrics, const QString& text) {
   return missing;
 }
 
-}  // namespace
+struct SongChoice {
+  QString family;
+  bool complete = false;  // the face shows every character of SongText
+};
 
-QString ClosestSongFace(const QStringList& candidates) {
+SongChoice ChooseSongFace(const QStringList& candidates) {
   const QStringList installed = QFontDatabase::families();
+  const QString text = SongText();
   struct Candidate {
     QString family;
-    double error;
+    int error;
   };
   std::vector<Candidate> ranked;
   for (const QString& family : candidates) {
     if (!installed.contains(family))
       continue;
-    const QFontMetricsF metrics(SongCandidate(family));
-    ranked.push_back({family, std::abs(metrics.horizontalAdvance(QStringLiteral("消")) - 13.0) +
-                                  std::abs(metrics.horizontalAdvance(QLatin1Char('|')) - 7.0)});
+    // In whole pixels, as the names are laid out.
+    const QFontMetrics metrics(SongCandidate(family));
+    const int error = std::abs(metrics.horizontalAdvance(QStringLiteral("消")) - 13) +
+                      std::abs(metrics.horizontalAdvance(QLatin1Char('|')) - 7);
+    // An exact face that shows everything comes first whatever follows, so
+    // the faces after it are not loaded at all.
+    if (error == 0 && MissingCharacters(metrics, text) == 0)
+      return {family, true};
+    ranked.push_back({family, error});
   }
   std::stable_sort(ranked.begin(), ranked.end(),
                    [](const Candidate& a, const Candidate& b) { return a.error < b.error; });
 
-  // The closest face that shows every name; coverage is checked in order of
-  // closeness, so that the faces further down are not loaded for nothing.
-  const QString text = CatalogueText();
-  QString best;
+  // The closest face that shows every character; coverage is checked in
+  // order of closeness, so that the faces further down are not loaded for
+  // nothing.
+  SongChoice best;
   int bestMissing = std::numeric_limits<int>::max();
   for (const Candidate& candidate : ranked) {
-    const int missing = MissingCharacters(QFontMetricsF(SongCandidate(candidate.family)), text);
+    const int missing = MissingCharacters(QFontMetrics(SongCandidate(candidate.family)), text);
     if (missing < bestMissing) {
-      best = candidate.family;
+      best = {candidate.family, missing == 0};
       bestMissing = missing;
     }
     if (missing == 0)
@@ -75,16 +88,30 @@ QString ClosestSongFace(const QStringList& candidates) {
   return best;
 }
 
+const SongChoice& Song() {
+  static const SongChoice choice =
+      ChooseSongFace({QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB")});
+  return choice;
+}
+
+}  // namespace
+
+QString ClosestSongFace(const QStringList& candidates) {
+  return ChooseSongFace(candidates).family;
+}
+
+const QString& SongFace() {
+  return Song().family;
+}
+
 void InstallFontSubstitutions() {
   static bool installed = false;
   if (installed)
     return;
   installed = true;
 
-  const QString song =
-      ClosestSongFace({QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB")});
-  if (!song.isEmpty())
-    QFont::insertSubstitution(kSongFamily, song);
+  if (!SongFace().isEmpty())
+    QFont::insertSubstitution(kSongFamily, SongFace());
 
   const QStringList families = QFontDatabase::families();
   for (const QString& sans : {QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")}) {
@@ -96,9 +123,17 @@ void InstallFontSubstitutions() {
 }
 
 QFont SongFont(int pixelSize, bool bold) {
-  QFont font(kSongFamily);
+  QFont font;
+  // The design's name first, then the face chosen for it: the launcher
+  // letters its pictures on a second thread, before the substitution is in.
+  font.setFamilies(SongFace().isEmpty() ? QStringList{kSongFamily}
+                                        : QStringList{kSongFamily, SongFace()});
   font.setPixelSize(pixelSize);
   font.setBold(bold);
-  font.setStyleStrategy(QFont::NoAntialias);
+  // Looking for stand-ins for missing characters costs a search of every
+  // installed face; a face that shows them all needs none.
+  font.setStyleStrategy(Song().complete
+                            ? QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging)
+                            : QFont::NoAntialias);
   return font;
 }

@@ -12,10 +12,16 @@ inline const QString kSansFamily = QStringLiteral("MS Sans Serif");
 
 // Of the installed candidates, the one whose 13-pixel glyphs come closest to
 // 13 pixels for a Chinese character and 7 for an ASCII one, preferring faces
-// that cover every character of the catalogue. Empty when none is installed.
+// that show every character the program writes in it. Empty when none is
+// installed.
 QString ClosestSongFace(const QStringList& candidates);
 
-// Maps the design's family names to installed faces. Safe to call repeatedly.
+// ClosestSongFace of Debian's two Song faces, chosen once, on whichever
+// thread asks first.
+const QString& SongFace();
+
+// Maps the design's family names to installed faces. Safe to call repeatedly,
+// from the user-interface thread only: Qt reads the map unguarded.
 void InstallFontSubstitutions();
 
 // The Song face at a pixel size, drawn without smoothing: at these sizes the

@@ -16,11 +16,15 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QStackedWidget>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
 #include <array>
+#include <future>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -51,14 +55,65 @@ const PrimaryScreenWidth& PrimaryScreen() {
   return screen;
 }
 
+// The page shown at start.
+constexpr int kFirstPage = 5;
+
+QString CategoryTitle(int category) {
+  return QString::fromUtf8(GameCategories()[category - 1].title);
+}
+
+// The widths of a category's names, in catalogue order.
+std::vector<int> NameWidths(int category) {
+  const QFontMetrics metrics(SongFont(13));
+  std::vector<int> widths;
+  for (const GameEntry& entry : GameCategories()[category - 1])
+    widths.push_back(metrics.horizontalAdvance(QString::fromUtf8(entry.caption)));
+  return widths;
+}
+
+// Runs `work` on a pooled thread. A pooled thread outlives its job, so the
+// caller waits for the work alone, not for the thread's fonts to be let go.
+template <typename Work>
+std::future<void> RunPooled(Work work) {
+  auto task = std::make_shared<std::packaged_task<void()>>(std::move(work));
+  std::future<void> done = task->get_future();
+  QThreadPool::globalInstance()->start([task] { (*task)(); });
+  return done;
+}
+
 }  // namespace
+
+// Everything the window letters before it shows.
+struct TForm1::Lettering {
+  QImage title;
+  QImage menuButton;
+  QImage hideButton;
+  std::array<QImage, 6> firstPageBars;
+  std::vector<int> firstPageNameWidths;
+};
 
 TForm1::TForm1(QWidget* parent) : TForm1(PrimaryScreen(), parent) {}
 
 TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_screen(screen) {
-  InstallFontSubstitutions();
+  // Finding and loading the faces is the slowest part of start-up, so the
+  // lettering is drawn on two pooled threads, the title in its own face on
+  // one and the Song lettering on the other, while this thread builds the
+  // rest of the window. Fonts work on any thread; only the substitutions
+  // wait for this one. The jobs share the result, so it outlives them even
+  // if this constructor is left early.
+  const auto lettering = std::make_shared<Lettering>();
+  std::future<void> title = RunPooled([lettering] { lettering->title = artwork::TitlePicture(); });
+  std::future<void> song = RunPooled([lettering] {
+    lettering->menuButton = artwork::MenuButtonPicture();
+    lettering->hideButton = artwork::HideButtonPicture();
+    for (int bar = 1; bar <= 6; ++bar)
+      lettering->firstPageBars[bar - 1] =
+          artwork::CategoryBarPicture(CategoryTitle(bar), bar == kFirstPage);
+    lettering->firstPageNameWidths = NameWidths(kFirstPage);
+  });
+
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quilletta"));
   setWindowIcon(QIcon(QPixmap::fromImage(artwork::ProgramIcon())));
@@ -76,9 +131,16 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
   // The strips and the band above the bottom strip report every move.
   setMouseTracking(true);
 
-  BuildStrips();
-  BuildPages();
   BuildMenu();
+  BuildPages();
+  // The native window too is made while the lettering is drawn.
+  winId();
+
+  title.wait();
+  song.wait();
+  InstallFontSubstitutions();
+  BuildStrips(*lettering);
+  FillFirstPage(*lettering);
 
   ti = new QTimer(this);
   ti->setInterval(4000);
@@ -90,7 +152,7 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
-void TForm1::BuildStrips() {
+void TForm1::BuildStrips(const Lettering& lettering) {
   const auto picture = [this](const char* name, const QImage& image, int left, int top) {
     auto* box = new PictureBox(image, this, true);
     box->setObjectName(QString::fromLatin1(name));
@@ -101,23 +163,25 @@ void TForm1::BuildStrips() {
 
   // Bottom strip, then the top strip; no two of them overlap.
   picture("Image1", artwork::OrnamentPicture(), -1, 533);
-  PictureBox* image3 = picture("Image3", artwork::MenuButtonPicture(), 42, 533);
+  PictureBox* image3 = picture("Image3", lettering.menuButton, 42, 533);
   image3->setCursor(Qt::PointingHandCursor);
   connect(image3, &PictureBox::clicked, this, &TForm1::Image3Click);
-  PictureBox* image4 = picture("Image4", artwork::HideButtonPicture(), 89, 533);
+  PictureBox* image4 = picture("Image4", lettering.hideButton, 89, 533);
   image4->setCursor(Qt::PointingHandCursor);
   connect(image4, &PictureBox::clicked, this, &TForm1::Image4Click);
 
-  PictureBox* image2 = picture("Image2", artwork::TitlePicture(), -1, 0);
+  PictureBox* image2 = picture("Image2", lettering.title, -1, 0);
   connect(image2, &PictureBox::clicked, this, &TForm1::Image2Click);
   PictureBox* image5 = picture("Image5", artwork::MinimizePicture(), 147, 0);
   connect(image5, &PictureBox::clicked, this, &TForm1::Image5Click);
   PictureBox* image6 = picture("Image6", artwork::ClosePicture(), 165, 0);
   connect(image6, &PictureBox::clicked, this, &TForm1::Image6Click);
+
+  // The page container lies above the strips where they overlap.
+  pp->raise();
 }
 
 void TForm1::BuildPages() {
-  // Created after the strips, so it is drawn above them where they overlap.
   pp = new QStackedWidget(this);
   pp->setObjectName(QStringLiteral("pp"));
   pp->setGeometry(-2, 26, 187, 504);
@@ -125,7 +189,6 @@ void TForm1::BuildPages() {
   // column, as a page control with hidden tabs lays it out.
   pp->setContentsMargins(5, 2, 3, 2);
   pp->setAutoFillBackground(true);
-  pp->setFont(SongFont(13));
   // Moves over the page area never reach the window, not even while a
   // button is held down over a name; right clicks still do (eventFilter).
   pp->installEventFilter(this);
@@ -135,26 +198,26 @@ void TForm1::BuildPages() {
     page->setObjectName(QString::fromLatin1(category.page));
     pp->addWidget(page);
   }
-  // The first page shown is filled at once; the others follow as soon as
-  // the event loop runs, so that the window shows without waiting for them.
-  BuildPage(5);
-  QTimer::singleShot(0, this, [this] {
-    for (int category = 1; category <= 6; ++category)
-      BuildPage(category);
-  });
-  pp->setCurrentIndex(4);  // TabSheet5
+  pp->setCurrentIndex(kFirstPage - 1);  // TabSheet5
+}
+
+// The first page shown is filled at once; the others once the window has
+// been drawn (paintEvent), so that it shows without waiting for them.
+void TForm1::FillFirstPage(const Lettering& lettering) {
+  pp->setFont(SongFont(13));
+  for (int bar = 1; bar <= 6; ++bar)
+    (bar == kFirstPage ? m_ownBars : m_plainBars)[bar - 1] = lettering.firstPageBars[bar - 1];
+  BuildPage(kFirstPage, lettering.firstPageNameWidths);
 }
 
 QImage TForm1::BarPicture(int category, bool own) {
   QImage& picture = (own ? m_ownBars : m_plainBars)[category - 1];
-  if (picture.isNull()) {
-    const QString title = QString::fromUtf8(GameCategories()[category - 1].title);
-    picture = artwork::CategoryBarPicture(title, own);
-  }
+  if (picture.isNull())
+    picture = artwork::CategoryBarPicture(CategoryTitle(category), own);
   return picture;
 }
 
-void TForm1::BuildPage(int category) {
+void TForm1::BuildPage(int category, std::vector<int> nameWidths) {
   if (m_pageBuilt[category - 1])
     return;
   m_pageBuilt[category - 1] = true;
@@ -180,11 +243,13 @@ void TForm1::BuildPage(int category) {
   // The names, in display order, so that where two share a column the
   // right-hand one lies on top.
   const QColor hotTrack = QGuiApplication::palette().color(QPalette::Link);
-  const QFontMetrics metrics(pp->font());
-  for (const GameEntry& entry : GameCategories()[category - 1]) {
+  if (nameWidths.empty())
+    nameWidths = NameWidths(category);
+  const GameCategory& names = GameCategories()[category - 1];
+  for (std::size_t i = 0; i < names.count; ++i) {
+    const GameEntry& entry = names.entries[i];
     const QColor colour = entry.colour == NameColour::Green ? kGreen : hotTrack;
-    const QString caption = QString::fromUtf8(entry.caption);
-    auto* name = new GameNameLabel(caption, colour, metrics.horizontalAdvance(caption), page);
+    auto* name = new GameNameLabel(QString::fromUtf8(entry.caption), colour, nameWidths[i], page);
     name->move(entry.x, entry.y);
     const QString stem = QString::fromLatin1(entry.stem);
     connect(name, &GameNameLabel::clicked, this, [this, stem] { Q_EMIT gameChosen(stem); });
@@ -331,6 +396,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == pp && event->type() == QEvent::MouseMove)
     return true;
   return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (!m_otherPagesQueued) {
+    m_otherPagesQueued = true;
+    QTimer::singleShot(0, this, [this] {
+      for (int category = 1; category <= 6; ++category)
+        BuildPage(category);
+    });
+  }
 }
 
 void TForm1::mouseMoveEvent(QMouseEvent*) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 class QAction;
 class QKeyEvent;
@@ -73,16 +74,20 @@ class TForm1 final : public QWidget {
   void closeNoticeRequested();
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void BuildStrips();
+  struct Lettering;
+  void BuildStrips(const Lettering& lettering);
   void BuildPages();
+  void FillFirstPage(const Lettering& lettering);
   void BuildMenu();
-  void BuildPage(int category);
+  // Without `nameWidths`, measures the names itself.
+  void BuildPage(int category, std::vector<int> nameWidths = {});
   QImage BarPicture(int category, bool own);
   void ShowPage(int category);
   void SetHeight(int height);
@@ -92,6 +97,7 @@ class TForm1 final : public QWidget {
   std::array<QImage, 6> m_plainBars;
   std::array<QImage, 6> m_ownBars;
   std::array<bool, 6> m_pageBuilt{};
+  bool m_otherPagesQueued = false;
   // Once rolled up, the launcher's Top stays -1; how often a window manager
   // that pushed it back to 0 has been answered since the last roll-up.
   bool m_aboveScreenTop = false;

@@ -10,10 +10,12 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -173,6 +175,19 @@ TEST(SongFace, ChoosesAnInstalledFaceThatCoversTheCatalogue) {
   // DejaVu Sans has no Chinese characters, so it loses despite coming first.
   EXPECT_EQ(chosen, QStringLiteral("AR PL UMing CN"));
   EXPECT_TRUE(ClosestSongFace({QStringLiteral("No Such Face")}).isEmpty());
+}
+
+TEST(SongFace, SongFontFindsTheFaceWithoutTheSubstitution) {
+  // Asked for on a second thread before the substitution is installed.
+  QFont font;
+  std::unique_ptr<QThread> thread(QThread::create([&font] { font = SongFont(13); }));
+  thread->start();
+  thread->wait();
+  ASSERT_FALSE(SongFace().isEmpty());
+  EXPECT_EQ(QFontInfo(font).family(), SongFace());
+  // The face shows everything the program writes in it, so no stand-ins
+  // are looked for.
+  EXPECT_TRUE(font.styleStrategy() & QFont::NoFontMerging);
 }
 
 TEST(SongFace, NamesAreThirteenPixelsPerChineseCharacter) {

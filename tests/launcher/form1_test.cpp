@@ -4,12 +4,14 @@
 #include "launcher/form1.h"
 #include "catalogue/catalogue.h"
 #include "launch/gamefolders.h"
+#include "launcher/artwork.h"
 #include "launcher/widgets.h"
 #include "realinput.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
@@ -197,6 +199,30 @@ TEST_F(Launcher, EveryPageStacksItsBarsAroundItsOwnNames) {
       EXPECT_LE(name->geometry().bottom() + 1, below - 7) << qPrintable(name->text());
       EXPECT_EQ(name->height(), 13);
     }
+  }
+}
+
+// The title, the buttons and the first page's bars are drawn, and its names
+// measured, on other threads while the window is built; the rest here.
+TEST_F(Launcher, LetteringDrawnAtStartIsTheSameAsDrawnHere) {
+  const auto picture = [&](const char* name) {
+    const auto* box = qobject_cast<PictureBox*>(Child(name));
+    return box != nullptr ? box->image() : QImage();
+  };
+  EXPECT_EQ(picture("Image2"), artwork::TitlePicture());
+  EXPECT_EQ(picture("Image3"), artwork::MenuButtonPicture());
+  EXPECT_EQ(picture("Image4"), artwork::HideButtonPicture());
+  const std::vector<QWidget*> bars = Bars(5);
+  ASSERT_EQ(bars.size(), 6u);
+  for (int j = 1; j <= 6; ++j) {
+    const QString title = QString::fromUtf8(GameCategories()[j - 1].title);
+    EXPECT_EQ(qobject_cast<PictureBox*>(bars[j - 1])->image(),
+              artwork::CategoryBarPicture(title, j == 5))
+        << j;
+  }
+  for (const GameNameLabel* name : form->findChildren<GameNameLabel*>()) {
+    EXPECT_EQ(name->width(), QFontMetrics(name->font()).horizontalAdvance(name->text()))
+        << qPrintable(name->text());
   }
 }
 
