@@ -58,7 +58,7 @@ SongChoice ChooseSongFace(const QStringList& candidates) {
   for (const QString& family : candidates) {
     if (!installed.contains(family))
       continue;
-    // In whole pixels, as the names are laid out.
+    // Judged in whole pixels, as a character on the screen is.
     const QFontMetrics metrics(SongCandidate(family));
     const int error = std::abs(metrics.horizontalAdvance(QStringLiteral("消")) - 13) +
                       std::abs(metrics.horizontalAdvance(QLatin1Char('|')) - 7);

@@ -177,6 +177,14 @@ TEST(SongFace, ChoosesAnInstalledFaceThatCoversTheCatalogue) {
   EXPECT_TRUE(ClosestSongFace({QStringLiteral("No Such Face")}).isEmpty());
 }
 
+TEST(SongFace, OfEquallyCloseFacesTheOneListedFirstWins) {
+  // Both Debian faces give 13 and 7 pixels and show every character.
+  const QString uming = QStringLiteral("AR PL UMing CN");
+  const QString sungtil = QStringLiteral("AR PL SungtiL GB");
+  EXPECT_EQ(ClosestSongFace({uming, sungtil}), uming);
+  EXPECT_EQ(ClosestSongFace({sungtil, uming}), sungtil);
+}
+
 TEST(SongFace, SongFontFindsTheFaceWithoutTheSubstitution) {
   // Asked for on a second thread before the substitution is installed.
   QFont font;
