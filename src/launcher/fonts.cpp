@@ -125,7 +125,7 @@ void InstallFontSubstitutions() {
 QFont SongFont(int pixelSize, bool bold) {
   QFont font;
   // The design's name first, then the face chosen for it: the launcher
-  // letters its pictures on a second thread, before the substitution is in.
+  // letters its pictures on other threads, before the substitution is in.
   font.setFamilies(SongFace().isEmpty() ? QStringList{kSongFamily}
                                         : QStringList{kSongFamily, SongFace()});
   font.setPixelSize(pixelSize);
