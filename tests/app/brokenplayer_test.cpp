@@ -8,35 +8,17 @@
 #include "player/form2.h"
 #include "player/playgame.h"
 #include "player/shockwaveflash.h"
+#include "support/messageboxwatch.h"
 #include "support/testsupport.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QSignalSpy>
-#include <QTimer>
 
 #include <optional>
 
 namespace {
-
-// Reads and closes the error box that a call opens.
-template <typename Call>
-QString ErrorShownBy(Call call) {
-  QString text;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      text = box->text();
-      box->accept();
-    }
-  });
-  poll.start(20);
-  call();
-  return text;
-}
 
 class BrokenPlayerTest : public TempFolderTest {
  protected:
@@ -75,7 +57,7 @@ TEST_F(BrokenPlayerTest, AFailingStopEndsTheQuitBeforeItsOtherSteps) {
   ASSERT_TRUE(Form2->isVisible());
   ASSERT_TRUE(Form1->C1->isEnabled());
 
-  const QString error = ErrorShownBy([&] { QuitGameFromMenu(Windows()); });
+  const QString error = WatchMessageBox([&] { QuitGameFromMenu(Windows()); }).text;
   EXPECT_EQ(error, QStringLiteral("Ruffle could not be loaded."));
   // The steps after Stop did not run.
   EXPECT_EQ(Form2->f->Movie(), game);

@@ -128,6 +128,18 @@ rolled_up() { [ "$4" -le 3 ] && [ "$2" -eq -1 ]; }
 rolled_down() { [ "$4" -ge 555 ]; }
 
 shot() { import -window root "$1" 2>/dev/null; }
+# Takes screenshots into `after` for up to 5 s, until more than `min` pixels
+# differ from `before`; leaves compare's count in $changed_pixels. A loaded
+# machine may take a while to draw the effect of a key.
+await_change() { # before after min
+  for _ in $(seq 25); do
+    sleep 0.2
+    shot "$2"
+    changed_pixels=$(compare -metric AE "$1" "$2" null: 2>&1)
+    [ "${changed_pixels%% *}" -gt "$3" ] 2>/dev/null && return 0
+  done
+  return 1
+}
 
 pixel() { # file x y -> "r g b"
   convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null |
@@ -261,25 +273,13 @@ if [ -n "${player:-}" ]; then
     cp "$work/b.png" "$work/a.png"
   done
   [ "$still" = 1 ] || fail "the start screen changes before any key ($changed pixels in 0.5 s)"
-  # Each effect of a key is awaited for a bounded time, as a loaded machine
-  # may take a while to draw it.
   xdotool key space
-  for _ in $(seq 25); do
-    sleep 0.2
-    shot "$work/c.png"
-    started=$(compare -metric AE "$work/b.png" "$work/c.png" null: 2>&1)
-    [ "${started%% *}" -gt 1000 ] 2>/dev/null && break
-  done
-  [ "${started%% *}" -gt 1000 ] 2>/dev/null || fail "the start screen did not go on a key ($started)"
+  await_change "$work/b.png" "$work/c.png" 1000 ||
+    fail "the start screen did not go on a key ($changed_pixels)"
   xdotool key Down
   shot "$work/c.png"
-  for _ in $(seq 25); do
-    sleep 0.2
-    shot "$shots/playing.png"
-    moved=$(compare -metric AE "$work/c.png" "$shots/playing.png" null: 2>&1)
-    [ "${moved%% *}" -gt 100 ] 2>/dev/null && break
-  done
-  [ "${moved%% *}" -gt 100 ] 2>/dev/null || fail "the game does not move after keys (changed pixels: $moved)"
+  await_change "$work/c.png" "$shots/playing.png" 100 ||
+    fail "the game does not move after keys (changed pixels: $changed_pixels)"
 
   # --- 3. quit it with Esc, Enter
   note "quit with Esc"

@@ -1,10 +1,9 @@
 // The application's error box and the start-up failure box.
 
-#include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 
 #include "platform/errorbox.h"
+#include "support/messageboxwatch.h"
 #include "support/testsupport.h"
 
 namespace {
@@ -38,37 +37,16 @@ INSTANTIATE_TEST_SUITE_P(
         Ending{"OutsideBasicPlane", QStringLiteral("emoji 😀"), QStringLiteral("emoji 😀.")}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct SeenBox {
-  QString title;
-  QString text;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Reads the modal box that call() opens, then closes it.
-template <typename Call>
-SeenBox Watch(Call call) {
-  SeenBox seen;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      seen = {box->windowTitle(), box->text(), box->icon()};
-      box->accept();
-    }
-  });
-  poll.start(20);
-  call();
-  return seen;
-}
-
 TEST(ErrorBox, ShowsTheErrorUnderTheApplicationTitle) {
-  const SeenBox seen = Watch([] { ShowErrorBox(QStringLiteral("Ruffle could not be loaded")); });
+  const SeenBox seen =
+      WatchMessageBox([] { ShowErrorBox(QStringLiteral("Ruffle could not be loaded")); });
   EXPECT_EQ(seen.title, QStringLiteral("Quillet"));
   EXPECT_EQ(seen.text, QStringLiteral("Ruffle could not be loaded."));
   EXPECT_EQ(seen.icon, QMessageBox::Critical);
 }
 
 TEST(ErrorBox, StartUpFailureIsAnApplicationError) {
-  const SeenBox seen = Watch([] { ShowApplicationError(QStringLiteral("No player!")); });
+  const SeenBox seen = WatchMessageBox([] { ShowApplicationError(QStringLiteral("No player!")); });
   EXPECT_EQ(seen.title, QStringLiteral("Application Error"));
   EXPECT_EQ(seen.text, QStringLiteral("No player!"));
   EXPECT_EQ(seen.icon, QMessageBox::Critical);
