@@ -10,7 +10,12 @@ bash scripts/setup.sh
 cmake --preset default
 cmake --build --preset default
 
+# Runs once, at the exit; a signal exits first. Nothing in it may end it
+# early: Quillet killed here makes `wait` fail, and errexit would then leave
+# the server running.
 cleanup() {
+  trap - EXIT
+  set +e
   if [ -n "${QUILLET_PID:-}" ]; then
     kill "$QUILLET_PID" 2>/dev/null
     wait "$QUILLET_PID" 2>/dev/null
@@ -19,7 +24,9 @@ cleanup() {
   [ -n "${QUILLET_XVFB_PID:-}" ] && quillet_stop_x
   true
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 if [ -x scripts/server.sh ]; then
   bash scripts/server.sh start
