@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake --preset default
-cmake --build --preset default
+# Only what runs: the program (with its player plugin and Ruffle) and the
+# game server's tree with the sample games; the tests wait for scripts/test.sh.
+cmake --build --preset default --target quillet quillet_server_tree
 
 # Runs once, at the exit; a signal exits first. Nothing in it may end it
 # early: Quillet killed here makes `wait` fail, and errexit would then leave

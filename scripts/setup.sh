@@ -2,19 +2,26 @@
 # Installs everything Quillet needs to build, run and test on Debian 12:
 # the Debian packages and the pinned npm packages. Skips what is already
 # there, so that a second run takes a few seconds.
+# With --list it only prints the Debian packages it installs, one per line
+# (scripts/check-setup.sh compares them with what the build uses).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-webengine-dev qt6-httpserver-dev
+  qt6-base-dev qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev
   libcurl4-openssl-dev zlib1g-dev libfontconfig-dev libgtest-dev libgmock-dev libxcb1-dev
   haxe nodejs npm
   nginx-light
   xvfb openbox xdotool x11-utils imagemagick
   fonts-arphic-gbsn00lp fonts-arphic-uming
-  appstream desktop-file-utils dpkg-dev file
+  appstream desktop-file-utils dpkg-dev file curl
 )
+
+if [ "${1:-}" = --list ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
