@@ -3,14 +3,14 @@
 // The first click also pays for loading Ruffle's player into the page, so it
 // is reported on its own; the median covers the clicks after it.
 
+#include "app/playgame.h"
 #include "app/program.h"
 #include "launcher/form1.h"
-#include "launcher/widgets.h"
 #include "platform/prompt.h"
 #include "platform/systempaths.h"
 #include "player/form2.h"
-#include "player/playgame.h"
 #include "player/shockwaveflash.h"
+#include "uikit/widgets.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "app/aboutbox.h"
 
-#include "launcher/artwork.h"
-#include "launcher/fonts.h"
+#include "uikit/artwork.h"
+#include "uikit/fonts.h"
 
 #include <qdrawutil.h>
 #include <QFrame>

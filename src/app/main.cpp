@@ -1,8 +1,8 @@
 // Quillet's entry: takes no command line and reads no settings.
 
+#include "app/busydownload.h"
 #include "app/program.h"
 #include "launch/gamefolders.h"
-#include "platform/busywait.h"
 #include "platform/errorbox.h"
 #include "platform/fontwarmup.h"
 #include "platform/messageboxprompt.h"

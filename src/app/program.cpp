@@ -13,9 +13,11 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 TForm1* Form1 = nullptr;
@@ -52,9 +54,9 @@ Program::~Program() {
 void Program::Start() {
   m_form1 = std::make_unique<TForm1>();
   Form1 = m_form1.get();
-  Form1->installEventFilter(this);
-  Form1->show();
-  WaitUntilExposed(*Form1);
+  m_form1->installEventFilter(this);
+  m_form1->show();
+  WaitUntilExposed(*m_form1);
 
   // A transfer cut off by a killed process leaves its temporary file behind.
   const QString root = m_environment.paths.SystemDriveRoot();
@@ -67,24 +69,26 @@ void Program::Start() {
   AboutBox = m_aboutBox.get();
   m_form4 = std::make_unique<TForm4>();
   Form4 = m_form4.get();
-  m_notice = std::make_unique<NoticeOnForm4>(*Form4, *Form1->ti);
+  m_notice = std::make_unique<NoticeOnForm4>(*m_form4, *m_form1->ti);
 
   ConnectWindows();
 }
 
 GameWindows Program::Windows() {
-  return GameWindows{*Form1, *Form2, m_environment.prompt};
+  return GameWindows{*m_form1, *m_form2, m_environment.prompt};
 }
 
 void Program::ConnectWindows() {
-  connect(Form1, &TForm1::gameChosen, this, &Program::LaunchGame);
-  connect(Form1, &TForm1::aboutRequested, this, &Program::ShowAboutBox);
-  connect(Form1, &TForm1::quitGameRequested, this, [this] { QuitGameFromMenu(Windows()); });
-  connect(Form1, &TForm1::escapePressed, this, [this] { QuitGameFromLauncher(Windows()); });
-  connect(Form1, &TForm1::closeNoticeRequested, Form4, &QWidget::hide);
-  connect(Form2, &TForm2::escapePressed, this, [this] { QuitGameFromPlayer(Windows()); });
+  TForm1* launcher = m_form1.get();
+  connect(launcher, &TForm1::gameChosen, this, &Program::LaunchGame);
+  connect(launcher, &TForm1::helpRequested, this, &Program::OpenHelpPage);
+  connect(launcher, &TForm1::aboutRequested, this, &Program::ShowAboutBox);
+  connect(launcher, &TForm1::quitGameRequested, this, [this] { QuitGameFromMenu(Windows()); });
+  connect(launcher, &TForm1::escapePressed, this, [this] { QuitGameFromLauncher(Windows()); });
+  connect(launcher, &TForm1::closeNoticeRequested, m_form4.get(), &QWidget::hide);
+  connect(m_form2.get(), &TForm2::escapePressed, this, [this] { QuitGameFromPlayer(Windows()); });
   // A right click on a playing game opens the launcher's menu.
-  Form2->f->SetPopupMenu(Form1->PopupMenu1);
+  m_form2->f->SetPopupMenu(launcher->PopupMenu1);
 }
 
 void Program::LaunchGame(const QString& stem) {
@@ -100,16 +104,21 @@ void Program::DownloadGame(const QString& stem) {
                                         m_environment.serverAddress, m_environment.downloadFile});
 }
 
+void Program::OpenHelpPage() {
+  // The browser's answer is not waited for, and a failure is ignored.
+  QDesktopServices::openUrl(QUrl(HelpPageUrl(m_environment.serverAddress)));
+}
+
 void Program::ShowAboutBox() {
-  AboutBox->show();
-  AboutBox->raise();
-  AboutBox->activateWindow();
+  m_aboutBox->show();
+  m_aboutBox->raise();
+  m_aboutBox->activateWindow();
 }
 
 bool Program::eventFilter(QObject* watched, QEvent* event) {
   // Closing the launcher ends the program at once, even while a game plays
   // in the player window, which would otherwise keep the application alive.
-  if (watched == Form1 && event->type() == QEvent::Close) {
+  if (watched == m_form1.get() && event->type() == QEvent::Close) {
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
   }
   return false;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/playgame.h"
 #include "launch/launchgame.h"
 #include "platform/filesystem.h"
-#include "player/playgame.h"
 
 #include <QObject>
 #include <QString>
@@ -55,6 +55,7 @@ class Program final : public QObject, private GameActions {
   void PlayGame(const QString& path) override;
   void DownloadGame(const QString& stem) override;
   void LaunchGame(const QString& stem);
+  void OpenHelpPage();
   void ShowAboutBox();
   void ConnectWindows();
   bool eventFilter(QObject* watched, QEvent* event) override;

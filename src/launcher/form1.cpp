@@ -1,126 +1,41 @@
 #include "launcher/form1.h"
 
 #include "catalogue/catalogue.h"
-#include "launch/gamefolders.h"
-#include "launcher/artwork.h"
-#include "launcher/fonts.h"
-#include "launcher/placement.h"
-#include "launcher/widgets.h"
+#include "launcher/layout.h"
+#include "launcher/lettering.h"
+#include "launcher/roll.h"
+#include "uikit/artwork.h"
+#include "uikit/fonts.h"
+#include "uikit/widgets.h"
 
 #include <QAction>
-#include <QDesktopServices>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPixmap>
 #include <QStackedWidget>
-#include <QThreadPool>
 #include <QTimer>
-#include <QUrl>
 
-#include <algorithm>
 #include <array>
-#include <future>
-#include <memory>
-#include <vector>
 
-namespace {
+using layout::kFirstPage;
 
-constexpr int kWidth = 184;
-constexpr int kFullHeight = 556;
-const QColor kSkyBlue(166, 202, 240);
-const QColor kGreen(0, 128, 0);
-
-// The bars of each page, category 1 to 6; the page's own bar is the one of
-// its own category.
-constexpr std::array<std::array<const char*, 6>, 6> kBarNames = {{
-    {"Image7", "Image12", "Image11", "Image10", "Image9", "Image8"},
-    {"Image35", "Image36", "Image13", "Image14", "Image15", "Image16"},
-    {"Image32", "Image33", "Image34", "Image17", "Image18", "Image19"},
-    {"Image28", "Image30", "Image31", "Image29", "Image20", "Image21"},
-    {"Image23", "Image24", "Image25", "Image26", "Image27", "Image22"},
-    {"Image37", "Image38", "Image39", "Image40", "Image41", "Image42"},
-}};
-
-// The bars stack from the top down to the page's own one; the rest stand at
-// the bottom, the last ending at row 494.
-int BarTop(int page, int category) {
-  return category <= page ? 2 + 21 * (category - 1) : 475 - 21 * (6 - category);
-}
-
-const PrimaryScreenWidth& PrimaryScreen() {
-  static const PrimaryScreenWidth screen;
-  return screen;
-}
-
-// The page shown at start.
-constexpr int kFirstPage = 5;
-
-QString CategoryTitle(int category) {
-  return QString::fromUtf8(GameCategories()[category - 1].title);
-}
-
-// The widths of a category's names, in catalogue order.
-std::vector<int> NameWidths(int category) {
-  const QFontMetrics metrics(SongFont(13));
-  std::vector<int> widths;
-  for (const GameEntry& entry : GameCategories()[category - 1])
-    widths.push_back(metrics.horizontalAdvance(QString::fromUtf8(entry.caption)));
-  return widths;
-}
-
-// Runs `work` on a pooled thread. A pooled thread outlives its job, so the
-// caller waits for the work alone, not for the thread's fonts to be let go.
-template <typename Work>
-std::future<void> RunPooled(Work work) {
-  auto task = std::make_shared<std::packaged_task<void()>>(std::move(work));
-  std::future<void> done = task->get_future();
-  QThreadPool::globalInstance()->start([task] { (*task)(); });
-  return done;
-}
-
-}  // namespace
-
-// Everything the window letters before it shows.
-struct TForm1::Lettering {
-  QImage title;
-  QImage menuButton;
-  QImage hideButton;
-  std::array<QImage, 6> firstPageBars;
-  std::vector<int> firstPageNameWidths;
-};
-
-TForm1::TForm1(QWidget* parent) : TForm1(PrimaryScreen(), parent) {}
+TForm1::TForm1(QWidget* parent) : TForm1(m_primaryScreen, parent) {}
 
 TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_screen(screen) {
-  // Finding and loading the faces is the slowest part of start-up, so the
-  // lettering is drawn on two pooled threads, the title in its own face on
-  // one and the Song lettering on the other, while this thread builds the
-  // rest of the window. Fonts work on any thread; only the substitutions
-  // wait for this one. The jobs share the result, so it outlives them even
-  // if this constructor is left early.
-  const auto lettering = std::make_shared<Lettering>();
-  std::future<void> title = RunPooled([lettering] { lettering->title = artwork::TitlePicture(); });
-  std::future<void> song = RunPooled([lettering] {
-    lettering->menuButton = artwork::MenuButtonPicture();
-    lettering->hideButton = artwork::HideButtonPicture();
-    for (int bar = 1; bar <= 6; ++bar)
-      lettering->firstPageBars[bar - 1] =
-          artwork::CategoryBarPicture(CategoryTitle(bar), bar == kFirstPage);
-    lettering->firstPageNameWidths = NameWidths(kFirstPage);
-  });
+  // The lettering is drawn on other threads while this one builds the rest.
+  LetteringJob lettering(kFirstPage);
 
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quilletta"));
   setWindowIcon(QIcon(QPixmap::fromImage(artwork::ProgramIcon())));
   setLayoutDirection(Qt::LeftToRight);
-  setGeometry(832, 0, kWidth, kFullHeight);
+  setGeometry(832, 0, layout::kWidth, layout::kFullHeight);
   QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, kSkyBlue);
+  palette.setColor(QPalette::Window, layout::kSkyBlue);
   setPalette(palette);
   setAutoFillBackground(true);
   QFont font(kSansFamily);
@@ -136,11 +51,10 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
   // The native window too is made while the lettering is drawn.
   winId();
 
-  title.wait();
-  song.wait();
+  const Lettering& drawn = lettering.Wait();
   InstallFontSubstitutions();
-  BuildStrips(*lettering);
-  FillFirstPage(*lettering);
+  BuildStrips(drawn);
+  FillFirstPage(drawn);
 
   ti = new QTimer(this);
   ti->setInterval(4000);
@@ -213,7 +127,7 @@ void TForm1::FillFirstPage(const Lettering& lettering) {
 QImage TForm1::BarPicture(int category, bool own) {
   QImage& picture = (own ? m_ownBars : m_plainBars)[category - 1];
   if (picture.isNull())
-    picture = artwork::CategoryBarPicture(CategoryTitle(category), own);
+    picture = artwork::CategoryBarPicture(layout::CategoryTitle(category), own);
   return picture;
 }
 
@@ -232,8 +146,8 @@ void TForm1::BuildPage(int category, std::vector<int> nameWidths) {
   for (int bar = 1; bar <= 6; ++bar) {
     const bool own = bar == category;
     auto* box = new PictureBox(BarPicture(bar, own), page);
-    box->setObjectName(QString::fromLatin1(kBarNames[category - 1][bar - 1]));
-    box->move(3, BarTop(category, bar));
+    box->setObjectName(QString::fromLatin1(layout::BarName(category, bar)));
+    box->move(3, layout::BarTop(category, bar));
     if (!own) {
       box->setCursor(Qt::PointingHandCursor);
       connect(box, &PictureBox::clicked, this, barHandlers[bar - 1]);
@@ -248,7 +162,7 @@ void TForm1::BuildPage(int category, std::vector<int> nameWidths) {
   const GameCategory& names = GameCategories()[category - 1];
   for (std::size_t i = 0; i < names.count; ++i) {
     const GameEntry& entry = names.entries[i];
-    const QColor colour = entry.colour == NameColour::Green ? kGreen : hotTrack;
+    const QColor colour = entry.colour == NameColour::Green ? layout::kGreen : hotTrack;
     auto* name = new GameNameLabel(QString::fromUtf8(entry.caption), colour, nameWidths[i], page);
     name->move(entry.x, entry.y);
     const QString stem = QString::fromLatin1(entry.stem);
@@ -289,45 +203,25 @@ QPoint TForm1::ContextMenuPosition() const {
   return QPoint(x() - 106, ContextMenuYFor(m_screen.ScreenWidth()));
 }
 
-void TForm1::SetHeight(int height) {
-  resize(kWidth, height);
+void TForm1::ChangeGeometry(const QRect& geometry) {
+  if (geometry != this->geometry())
+    setGeometry(geometry);
 }
 
 void TForm1::RollUp() {
   m_aboveScreenTop = true;
   m_topCorrections = 0;
-  move(x(), -1);
-  int height = this->height();
-  do {
-    height -= 3;
-    // The strip never gets thinner than two rows, not even for one step: a
-    // window manager keeps part of every window on the screen, and openbox
-    // moves a one-row window at Top -1 down to Top 0.
-    SetHeight(std::max(height, 2));
-  } while (height >= 4);
+  ChangeGeometry(QRect(x(), roll::kRolledUpTop, layout::kWidth, roll::RolledUpHeight(height())));
 }
 
 void TForm1::FormMouseMove() {
   activateWindow();
   setFocus(Qt::MouseFocusReason);
-  if (height() < 10) {
-    int height = this->height();
-    do {
-      height += 6;
-      SetHeight(height);
-    } while (height <= 551);
-    SetHeight(kFullHeight);
-  }
+  ChangeGeometry(QRect(x(), y(), layout::kWidth, roll::MouseRolledDownHeight(height())));
 }
 
 void TForm1::Image2Click() {
-  if (height() < 10) {
-    int height = this->height();
-    do {
-      height += 3;
-      SetHeight(height);
-    } while (height <= 554);
-  }
+  ChangeGeometry(QRect(x(), y(), layout::kWidth, roll::ClickRolledDownHeight(height())));
 }
 
 void TForm1::Image3Click() {
@@ -351,7 +245,7 @@ void TForm1::N1Click() {
 }
 
 void TForm1::N4Click() {
-  QDesktopServices::openUrl(QUrl(HelpPageUrl(GameServerAddress())));
+  Q_EMIT helpRequested();
 }
 
 void TForm1::A1Click() {

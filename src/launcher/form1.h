@@ -3,8 +3,11 @@
 // The launcher: a narrow always-on-top sidebar listing the games by category.
 // It emits what the user chose; the program decides what happens.
 
+#include "launcher/placement.h"
+
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -16,7 +19,7 @@ class QKeyEvent;
 class QMenu;
 class QStackedWidget;
 class QTimer;
-class ScreenWidthSource;
+struct Lettering;
 
 class TForm1 final : public QWidget {
   Q_OBJECT
@@ -68,6 +71,7 @@ class TForm1 final : public QWidget {
 
  Q_SIGNALS:
   void gameChosen(const QString& stem);
+  void helpRequested();
   void aboutRequested();
   void quitGameRequested();
   void escapePressed();
@@ -81,7 +85,6 @@ class TForm1 final : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Lettering;
   void BuildStrips(const Lettering& lettering);
   void BuildPages();
   void FillFirstPage(const Lettering& lettering);
@@ -90,8 +93,10 @@ class TForm1 final : public QWidget {
   void BuildPage(int category, std::vector<int> nameWidths = {});
   QImage BarPicture(int category, bool own);
   void ShowPage(int category);
-  void SetHeight(int height);
+  // Every roll is one change of the window's geometry.
+  void ChangeGeometry(const QRect& geometry);
 
+  PrimaryScreenWidth m_primaryScreen;
   const ScreenWidthSource& m_screen;
   // Each bar picture is drawn once, when the first page that shows it is built.
   std::array<QImage, 6> m_plainBars;

@@ -13,8 +13,3 @@ void NoticeOnForm4::EnableTimer() {
     m_ti.start();
   }
 }
-
-void CloseNoticeOnTick(TForm4& form, QTimer& ti) {
-  form.hide();
-  ti.stop();
-}

@@ -17,6 +17,3 @@ class NoticeOnForm4 final : public DownloadNotice {
   TForm4& m_form;
   QTimer& m_ti;
 };
-
-// What ti's tick does: hide the notice, then disable ti so each arming fires once.
-void CloseNoticeOnTick(TForm4& form, QTimer& ti);

@@ -1,7 +1,5 @@
 #include "platform/busywait.h"
 
-#include "launch/download.h"
-
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEventLoop>
@@ -34,8 +32,4 @@ bool RunWhileBusy(const std::function<bool()>& work) {
   QGuiApplication::restoreOverrideCursor();
   WakeForDeferredInput();
   return result;
-}
-
-bool DownloadFileWhileBusy(const QString& url, const QString& path) {
-  return RunWhileBusy([&url, &path] { return DownloadFile(url, path); });
 }

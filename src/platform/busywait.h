@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 #include <functional>
 
 // Runs work on a worker thread and waits for it on the calling (user
@@ -9,9 +7,6 @@
 // painting and timers keep firing, but no keyboard or mouse input is handled:
 // it waits in the queue until work has returned. Returns work's result.
 bool RunWhileBusy(const std::function<bool()>& work);
-
-// DownloadFile as the program calls it: blocking, but without freezing the windows.
-bool DownloadFileWhileBusy(const QString& url, const QString& path);
 
 // Makes the window system hand over the input it held back during a wait.
 // One implementation per window system.

@@ -1,22 +1,18 @@
 #include "platform/filesystem.h"
 
-#include <QFile>
-
-#include <sys/stat.h>
-#include <cerrno>
+#include <QDir>
+#include <QFileInfo>
 
 bool LocalFileSystem::FileExists(const QString& path) const {
-  struct stat info {};
-  return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+  return QFileInfo(path).isFile();
 }
 
 bool LocalFileSystem::DirectoryExists(const QString& path) const {
-  struct stat info {};
-  return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+  return QFileInfo(path).isDir();
 }
 
 bool LocalFileSystem::CreateDirectory(const QString& path) {
-  // mkdir(2) creates exactly one level and fails when the folder exists,
-  // which is what the folder choice of a download depends on.
-  return ::mkdir(QFile::encodeName(path).constData(), 0755) == 0;
+  // One level only, and false when the folder exists already: the folder
+  // choice of a download depends on both.
+  return QDir().mkdir(path);
 }

@@ -2,11 +2,11 @@
 // Stop fails. Its own process: the loopback server keeps serving the broken
 // files for as long as the process lives.
 
+#include "app/playgame.h"
 #include "app/program.h"
 #include "launcher/form1.h"
 #include "platform/systempaths.h"
 #include "player/form2.h"
-#include "player/playgame.h"
 #include "player/shockwaveflash.h"
 #include "support/messageboxwatch.h"
 #include "support/testsupport.h"

@@ -2,19 +2,24 @@
 // driven with real mouse and key events, playing real test movies.
 
 #include "app/program.h"
+#include "app/busydownload.h"
 #include "launcher/form1.h"
-#include "launcher/widgets.h"
 #include "notice/form4.h"
 #include "platform/prompt.h"
 #include "platform/systempaths.h"
 #include "player/flashtestsupport.h"
 #include "player/form2.h"
 #include "player/shockwaveflash.h"
+#include "scriptedresponder.h"
 #include "support/testsupport.h"
+#include "testmovies.h"
+#include "uikit/widgets.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QScreen>
@@ -22,6 +27,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <optional>
 
@@ -36,6 +42,17 @@ class HideCounter final : public QObject {
       ++hides;
     return false;
   }
+};
+
+// Stands in for the browser: records the addresses it is asked to open.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> opened;
+
+ public Q_SLOTS:
+  void Open(const QUrl& url) { opened << url; }
 };
 
 const QString kQuit = QString::fromUtf8("确定要退出游戏吗？");
@@ -54,7 +71,7 @@ class ProgramTest : public TempFolderTest {
                            BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'),
                            [this](const QString& url, const QString&) {
                              downloads << url;
-                             return false;
+                             return downloadSucceeds;
                            }});
     m_program->Start();
     QSignalSpy ready(Form2->f, &TShockwaveFlash::engineReady);
@@ -64,7 +81,7 @@ class ProgramTest : public TempFolderTest {
   }
   void TearDown() override {
     m_program.reset();
-    Pump(50);
+    QTest::qWait(50);
   }
 
   // Puts a test movie where the launch looks for the game's file.
@@ -94,6 +111,7 @@ class ProgramTest : public TempFolderTest {
 
   ScriptedPrompt prompt;
   QStringList downloads;
+  bool downloadSucceeds = false;
   QString m_stale;
   QString m_kept;
 
@@ -145,6 +163,30 @@ TEST_F(ProgramTest, AMissingGameAsksAndDownloadsFromTheServer) {
   EXPECT_TRUE(Form4->isVisible());
   EXPECT_FALSE(Form1->ti->isActive());
   EXPECT_FALSE(Form2->isVisible());
+}
+
+// The launcher's timer ti closes the notice of a success, as the program
+// wires them, 4000 ms after the download.
+TEST_F(ProgramTest, ASuccessNoticeClosesByTheLaunchersTimer) {
+  prompt.answer = true;
+  downloadSucceeds = true;
+  QElapsedTimer clock;
+  clock.start();
+  Click(NameLabel("|吃豆|"));
+  ASSERT_TRUE(Form4->isVisible());
+  EXPECT_TRUE(Form1->ti->isActive());
+  EXPECT_TRUE(QTest::qWaitFor([] { return !Form4->isVisible(); }, 6000));
+  EXPECT_GE(clock.elapsed(), 3700);  // a coarse timer may fire 5 % early
+  EXPECT_FALSE(Form1->ti->isActive()) << "each arming fires once";
+}
+
+TEST_F(ProgramTest, HelpOpensTheGameServersHelpPage) {
+  UrlCatcher catcher;
+  QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "Open");
+  Form1->N4->trigger();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+  EXPECT_EQ(catcher.opened,
+            QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/soft/Playbox/help.htm"))});
 }
 
 TEST_F(ProgramTest, EscInThePlayerAnsweredNoKeepsTheGame) {
@@ -222,9 +264,25 @@ TEST_F(ProgramTest, ASecondGameReplacesTheFirstWithoutHidingThePlayer) {
   Form2->removeEventFilter(&counter);
 }
 
+// The transfer as the program runs it: on a worker thread behind the busy wait.
+using DownloadWhileBusyTest = TempFolderTest;
+
+TEST_F(DownloadWhileBusyTest, FetchesTheMovie) {
+  ScriptedResponder server;
+  const QByteArray movie = CwsMovie(200000);
+  server.Answer(QStringLiteral("/game.swf"), WithLength(200, movie));
+  EXPECT_TRUE(DownloadFileWhileBusy(server.Url(QStringLiteral("/game.swf")),
+                                    Root() + QStringLiteral("game.swf")));
+  EXPECT_EQ(ReadWholeFile(Root() + QStringLiteral("game.swf")), movie);
+  EXPECT_FALSE(DownloadFileWhileBusy(server.Url(QStringLiteral("/absent.swf")),
+                                     Root() + QStringLiteral("absent.swf")));
+}
+
 TEST_F(ProgramTest, ClosingTheLauncherDuringAGameEndsTheEventLoop) {
   Play(InstallGame("anim", QStringLiteral("doudl")));
   QTimer::singleShot(100, Form1, [] { Form1->close(); });
   // A stuck loop would hang here until ctest's timeout fails the test.
   EXPECT_EQ(QApplication::exec(), 0);
 }
+
+#include "program_test.moc"

@@ -1,10 +1,10 @@
 // The launcher as the X server shows it: pixels of a screenshot against the
 // described colours.
 
-#include "colourcheck.h"
 #include "launcher/form1.h"
-#include "launcher/widgets.h"
-#include "realinput.h"
+#include "support/colourcheck.h"
+#include "support/realinput.h"
+#include "uikit/widgets.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -22,7 +22,7 @@ class Screenshot : public ::testing::Test {
     MoveMouseTo(QPoint(20, 740));
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    Settle(300);
+    QTest::qWait(300);
     shot = QGuiApplication::primaryScreen()
                ->grabWindow(0, form.x(), form.y(), form.width(), form.height())
                .toImage()

@@ -2,6 +2,7 @@
 // DownloadGame as the program does it.
 
 #include "launch/downloadgame.h"
+#include "launcher/form1.h"
 #include "notice/form4.h"
 #include "notice/noticeonform4.h"
 #include "platform/busywait.h"
@@ -24,9 +25,8 @@ namespace {
 class NoticeTimerTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    // The launcher's timer: 4000 ms, disabled at start, hiding the notice on its tick.
-    ti.setInterval(4000);
-    QObject::connect(&ti, &QTimer::timeout, &form, [this] { CloseNoticeOnTick(form, ti); });
+    // The launcher's tick asks for the notice to close, as the program has it.
+    QObject::connect(&launcher, &TForm1::closeNoticeRequested, &form, &QWidget::hide);
     MakeFolder(QStringLiteral("drive/var/opt/Playshare/pbox"));
     m_paths.emplace(Root() + QStringLiteral("drive/"), MakeFolder(QStringLiteral("program")));
   }
@@ -49,8 +49,9 @@ class NoticeTimerTest : public TempFolderTest {
     return QTest::qWaitFor([this] { return !form.isVisible(); }, milliseconds);
   }
 
+  TForm1 launcher;
+  QTimer& ti = *launcher.ti;  // 4000 ms, disabled at start
   TForm4 form;
-  QTimer ti;
   NoticeOnForm4 notice{form, ti};
 
  private:

@@ -57,7 +57,7 @@ class FlashControlTest : public ::testing::Test {
     flash->Play();
     if (!loaded.wait(30000))
       return false;
-    Pump(300);  // let the frame reach the screen
+    QTest::qWait(300);  // let the frame reach the screen
     return true;
   }
 
@@ -68,7 +68,7 @@ class FlashControlTest : public ::testing::Test {
     while (clock.elapsed() < withinMs) {
       if (Near(ScreenPixel(*flash, at), colour))
         return true;
-      Pump(50);
+      QTest::qWait(50);
     }
     return false;
   }
@@ -92,9 +92,9 @@ TEST_F(FlashControlTest, PlaysStopsAndPlaysAgain) {
   EXPECT_TRUE(ShowsMotion(*flash));
 
   flash->Stop();
-  Pump(400);
+  QTest::qWait(400);
   const QImage stopped = GrabScreen(*flash);
-  Pump(700);
+  QTest::qWait(700);
   EXPECT_EQ(GrabScreen(*flash), stopped) << "the picture moved after Stop";
   // Stopping twice is harmless.
   flash->Stop();
@@ -108,7 +108,7 @@ TEST_F(FlashControlTest, KeysReachTheMovieWithoutAClick) {
   const QPoint top(200, 75), bottom(200, 225);
   ASSERT_TRUE(PixelBecomes(top, kGrey));
   flash->FocusMovie();
-  Pump(200);
+  QTest::qWait(200);
   QTest::keyClick(host->windowHandle(), Qt::Key_A);
   EXPECT_TRUE(PixelBecomes(top, kRed)) << "the key press did not reach the movie";
 
@@ -117,11 +117,11 @@ TEST_F(FlashControlTest, KeysReachTheMovieWithoutAClick) {
 
   // Hidden and shown again, the movie takes keys at once.
   host->hide();
-  Pump(200);
+  QTest::qWait(200);
   host->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(host));
   host->activateWindow();
-  Pump(300);
+  QTest::qWait(300);
   QTest::keyClick(host->windowHandle(), Qt::Key_B);
   EXPECT_TRUE(PixelBecomes(top, kBlue)) << "keys were lost after showing the player again";
 }
@@ -188,10 +188,10 @@ TEST_F(FlashControlTest, AMovieCannotLeaveItsPage) {
   QSignalSpy reloaded(flash, &TShockwaveFlash::engineReady);
   const qsizetype windows = QApplication::topLevelWidgets().size();
   ASSERT_TRUE(Load(TestMovie("escape")));
-  Pump(500);
+  QTest::qWait(500);
   // A click lets a page open popups; the movie tries again then.
   QTest::mouseClick(host->windowHandle(), Qt::LeftButton, {}, QPoint(200, 150));
-  Pump(1500);
+  QTest::qWait(1500);
   // Still the movie on the same page, and no other window.
   EXPECT_TRUE(Near(ScreenPixel(*flash, QPoint(200, 150)), QColor(0, 0, 0xC0)));
   EXPECT_TRUE(reloaded.isEmpty()) << "the page was left or reloaded";
@@ -205,7 +205,7 @@ TEST_F(FlashControlTest, FillsItsParentExactly) {
   flash->Stop();
   for (const QSize size : {QSize(640, 400), QSize(300, 500)}) {
     host->resize(size);
-    Pump(800);
+    QTest::qWait(800);
     EXPECT_EQ(flash->geometry(), host->rect());
     // The stage colour reaches every edge: no margins, scroll bars or page colour.
     const QImage shown = GrabScreen(*flash);

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
 
 #include "support/testsupport.h"
 
@@ -26,19 +27,12 @@ bool Near(const QColor& a, const QColor& b, int tolerance) {
          std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-void Pump(int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < ms)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 bool ShowsMotion(const QWidget& widget, int withinMs) {
   const QImage first = GrabScreen(widget);
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < withinMs) {
-    Pump(100);
+    QTest::qWait(100);
     if (GrabScreen(widget) != first)
       return true;
   }

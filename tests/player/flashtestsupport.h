@@ -19,8 +19,5 @@ bool Near(const QColor& a, const QColor& b, int tolerance = 12);
 // Whether what the widget shows changes within the given time.
 bool ShowsMotion(const QWidget& widget, int withinMs = 1500);
 
-// Runs the event loop for a while.
-void Pump(int ms);
-
 // A compiled test movie, e.g. TestMovie("anim").
 QString TestMovie(const char* name);

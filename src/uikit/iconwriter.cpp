@@ -1,6 +1,6 @@
 // Writes the program icon as a PNG file: iconwriter <path>.
 
-#include "launcher/artwork.h"
+#include "uikit/artwork.h"
 
 #include <QGuiApplication>
 

@@ -1,11 +1,9 @@
 #pragma once
 
-// Real input through the X server (xdotool), and bounded waits for its effects.
+// Real input through the X server (xdotool).
 
 #include <QPoint>
 #include <QStringList>
-
-#include <functional>
 
 class QWidget;
 
@@ -21,8 +19,3 @@ void PressKey(const char* key);
 
 // A point of `widget` in screen coordinates.
 QPoint Global(const QWidget* widget, QPoint local);
-
-// Processes events until `condition` holds or `ms` have passed.
-bool WaitFor(const std::function<bool()>& condition, int ms = 3000);
-// Processes events for a short while, to show that nothing happens.
-void Settle(int ms = 300);

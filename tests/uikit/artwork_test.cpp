@@ -1,11 +1,11 @@
 // The drawn pictures against their described sizes, rows and colours, and the
 // stand-in for the Song face.
 
-#include "launcher/artwork.h"
+#include "uikit/artwork.h"
 #include "catalogue/catalogue.h"
-#include "colourcheck.h"
-#include "launcher/fonts.h"
+#include "support/colourcheck.h"
 #include "support/testsupport.h"
+#include "uikit/fonts.h"
 
 #include <QFont>
 #include <QFontInfo>

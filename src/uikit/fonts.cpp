@@ -1,4 +1,4 @@
-#include "launcher/fonts.h"
+#include "uikit/fonts.h"
 
 #include "catalogue/catalogue.h"
 
@@ -105,14 +105,11 @@ const QString& SongFace() {
 }
 
 void InstallFontSubstitutions() {
-  static bool installed = false;
-  if (installed)
-    return;
-  installed = true;
-
+  // Qt's table keeps each substitute once, so a second call changes nothing.
   if (!SongFace().isEmpty())
     QFont::insertSubstitution(kSongFamily, SongFace());
-
+  if (!QFont::substitutes(kSansFamily).isEmpty())
+    return;
   const QStringList families = QFontDatabase::families();
   for (const QString& sans : {QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")}) {
     if (families.contains(sans)) {

@@ -1,8 +1,7 @@
-#include "realinput.h"
+#include "support/realinput.h"
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTest>
 #include <QWidget>
@@ -14,51 +13,38 @@ bool Xdotool(const QStringList& arguments) {
 void MoveMouseTo(QPoint global) {
   // xdotool's own --sync waits long when the pointer is already there.
   Xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
-  WaitFor([&] { return QCursor::pos() == global; }, 2000);
-  Settle(50);
+  // The caller checks the effect it needs, so a pointer that never arrives fails there.
+  (void)QTest::qWaitFor([&] { return QCursor::pos() == global; }, 2000);
+  QTest::qWait(50);
 }
 
 void ClickAt(QPoint global, int button) {
   MoveMouseTo(global);
   Xdotool({QStringLiteral("click"), QString::number(button)});
-  Settle(100);
+  QTest::qWait(100);
 }
 
 void DoubleClickAt(QPoint global) {
   MoveMouseTo(global);
   Xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
            QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
-  Settle(300);
+  QTest::qWait(300);
 }
 
 void DragFromTo(QPoint from, QPoint to) {
   MoveMouseTo(from);
   Xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
-  Settle(100);
+  QTest::qWait(100);
   MoveMouseTo(to);
   Xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
-  Settle(150);
+  QTest::qWait(150);
 }
 
 void PressKey(const char* key) {
   Xdotool({QStringLiteral("key"), QString::fromLatin1(key)});
-  Settle(150);
+  QTest::qWait(150);
 }
 
 QPoint Global(const QWidget* widget, QPoint local) {
   return widget->mapToGlobal(local);
-}
-
-bool WaitFor(const std::function<bool()>& condition, int ms) {
-  const QDeadlineTimer deadline(ms);
-  while (!condition()) {
-    if (deadline.hasExpired())
-      return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
-
-void Settle(int ms) {
-  QTest::qWait(ms);
 }

@@ -1,4 +1,4 @@
-#include "player/playgame.h"
+#include "app/playgame.h"
 
 #include "launcher/form1.h"
 #include "platform/errorbox.h"

@@ -1,6 +1,6 @@
-#include "launcher/artwork.h"
+#include "uikit/artwork.h"
 
-#include "launcher/fonts.h"
+#include "uikit/fonts.h"
 
 #include <QFont>
 #include <QFontDatabase>

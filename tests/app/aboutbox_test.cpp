@@ -1,7 +1,7 @@
 // The About box: its fixed contents, its OK button, and where it reopens.
 
 #include "app/aboutbox.h"
-#include "realinput.h"
+#include "support/realinput.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -19,7 +19,7 @@ class AboutBoxTest : public ::testing::Test {
   void ShowAndWait() {
     box.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
-    Settle(200);
+    QTest::qWait(200);
   }
 
   TAboutBox box;
@@ -55,13 +55,13 @@ TEST_F(AboutBoxTest, HoldsTheDescribedControls) {
 TEST_F(AboutBoxTest, OkAndEnterHideIt) {
   ShowAndWait();
   ClickAt(box.OKButton->mapToGlobal(box.OKButton->rect().center()));
-  EXPECT_TRUE(WaitFor([&] { return !box.isVisible(); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !box.isVisible(); }));
 
   ShowAndWait();
   box.activateWindow();
-  ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &box; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &box; }));
   PressKey("Return");
-  EXPECT_TRUE(WaitFor([&] { return !box.isVisible(); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !box.isVisible(); }));
 }
 
 TEST_F(AboutBoxTest, CentredFirstThenReopensWhereItWasHidden) {
@@ -73,7 +73,7 @@ TEST_F(AboutBoxTest, CentredFirstThenReopensWhereItWasHidden) {
   // The user drags it elsewhere through the window manager, then closes it.
   Xdotool({QStringLiteral("windowmove"), QString::number(box.winId()), QStringLiteral("60"),
            QStringLiteral("80")});
-  ASSERT_TRUE(WaitFor(
+  ASSERT_TRUE(QTest::qWaitFor(
       [&] { return (box.frameGeometry().center() - screenCentre).manhattanLength() > 100; }));
   const QPoint where = box.pos();
   box.OKButton->click();

@@ -1,7 +1,9 @@
-// Where the launcher stands and where Image3 opens the menu, by screen width.
+// Where the launcher stands and where Image3 opens the menu, by screen width,
+// and the heights its rolls end at.
 
-#include "launcher/placement.h"
 #include "launcher/form1.h"
+#include "launcher/placement.h"
+#include "launcher/roll.h"
 
 #include <gtest/gtest.h>
 
@@ -57,5 +59,39 @@ TEST(Placement, MenuFollowsTheWidthAtTheTimeOfTheClick) {
   screen.SetWidth(800);
   EXPECT_EQ(form.ContextMenuPosition(), QPoint(832 - 106, 537));
 }
+
+struct Roll {
+  const char* how;
+  int (*roll)(int height);
+  int from;
+  int to;
+};
+
+class RollHeights : public ::testing::TestWithParam<Roll> {};
+
+TEST_P(RollHeights, EndWhereTheLoopEnds) {
+  const Roll r = GetParam();
+  EXPECT_EQ(r.roll(r.from), r.to) << r.how << " from " << r.from;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RollHeights,
+    ::testing::Values(
+        // Up: steps of 3 while 4 or more, then never under two rows.
+        Roll{"up", roll::RolledUpHeight, 556, 2}, Roll{"up", roll::RolledUpHeight, 555, 3},
+        Roll{"up", roll::RolledUpHeight, 557, 2}, Roll{"up", roll::RolledUpHeight, 4, 2},
+        Roll{"up", roll::RolledUpHeight, 3, 2}, Roll{"up", roll::RolledUpHeight, 2, 2},
+        Roll{"up", roll::RolledUpHeight, 9, 3},
+        // Down by the mouse: only a strip, always to the full 556.
+        Roll{"mouse", roll::MouseRolledDownHeight, 2, 556},
+        Roll{"mouse", roll::MouseRolledDownHeight, 3, 556},
+        Roll{"mouse", roll::MouseRolledDownHeight, 9, 556},
+        Roll{"mouse", roll::MouseRolledDownHeight, 10, 10},
+        Roll{"mouse", roll::MouseRolledDownHeight, 556, 556},
+        // Down by a click: steps of 3 past 554, no final adjustment.
+        Roll{"click", roll::ClickRolledDownHeight, 2, 557},
+        Roll{"click", roll::ClickRolledDownHeight, 3, 555},
+        Roll{"click", roll::ClickRolledDownHeight, 10, 10},
+        Roll{"click", roll::ClickRolledDownHeight, 556, 556}));
 
 }  // namespace

@@ -2,9 +2,7 @@
 // input waits until the transfer is over.
 
 #include "platform/busywait.h"
-#include "scriptedresponder.h"
 #include "support/testsupport.h"
-#include "testmovies.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -93,19 +91,6 @@ TEST(BusyWait, ClickDuringTheWaitIsHandledOnlyAfterIt) {
   ASSERT_TRUE(clicked);
   EXPECT_EQ(clicksDuringWait, 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return clicks == 1; }, 2000)) << "queued, not lost";
-}
-
-using DownloadWhileBusyTest = TempFolderTest;
-
-TEST_F(DownloadWhileBusyTest, FetchesTheMovie) {
-  ScriptedResponder server;
-  const QByteArray movie = CwsMovie(200000);
-  server.Answer(QStringLiteral("/game.swf"), WithLength(200, movie));
-  EXPECT_TRUE(DownloadFileWhileBusy(server.Url(QStringLiteral("/game.swf")),
-                                    Root() + QStringLiteral("game.swf")));
-  EXPECT_EQ(ReadWholeFile(Root() + QStringLiteral("game.swf")), movie);
-  EXPECT_FALSE(DownloadFileWhileBusy(server.Url(QStringLiteral("/absent.swf")),
-                                     Root() + QStringLiteral("absent.swf")));
 }
 
 }  // namespace
