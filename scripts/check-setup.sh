@@ -17,6 +17,7 @@
 # the set-up list's closure under Depends and PreDepends (apt-cache). Packages
 # every Debian system has (Essential or of required priority) always pass.
 set -euo pipefail
+trap 'echo "check-setup: stopped at line $LINENO" >&2' ERR
 cd "$(dirname "$0")/.."
 root=$PWD
 setup=scripts/setup.sh
@@ -60,7 +61,7 @@ fi
 {
   grep -o '"file":"[^"]*"' "$work/trace.json" | sed 's/^"file":"//; s/"$//'
   ninja -C "$work/build" -t commands | grep -oE "(^|[ =])/[^ ;'\"]+" | sed 's/^[ =]//' |
-    sort -u | while IFS= read -r path; do [ -f "$path" ] && echo "$path"; done
+    sort -u | while IFS= read -r path; do if [ -f "$path" ]; then echo "$path"; fi; done
   if [ -n "$build" ] && [ -f "$build/build.ninja" ]; then
     ninja -C "$build" -t deps 2>/dev/null | sed -n 's/^    \(\/.*\)$/\1/p'
   fi

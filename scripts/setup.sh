@@ -15,7 +15,7 @@ packages=(
   nginx-light
   xvfb openbox xdotool x11-utils imagemagick
   fonts-arphic-gbsn00lp fonts-arphic-uming
-  appstream desktop-file-utils dpkg-dev file curl ca-certificates
+  appstream desktop-file-utils dpkg-dev file curl ca-certificates git
 )
 
 if [ "${1:-}" = --list ]; then
