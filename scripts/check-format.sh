@@ -3,7 +3,10 @@
 # .clang-format; prints what clang-format would change.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files '*.cpp' '*.h')
+# Tracked files as they are in the work tree (one deleted there is skipped).
+mapfile -t files < <(git ls-files '*.cpp' '*.h' | while IFS= read -r f; do
+  if [ -f "$f" ]; then echo "$f"; fi
+done)
 if ! clang-format --dry-run --Werror "${files[@]}"; then
   echo "check-format: run clang-format -i on the files above" >&2
   exit 1

@@ -14,7 +14,7 @@ packages=(
   haxe nodejs npm
   nginx-light
   xvfb openbox xdotool x11-utils imagemagick
-  fonts-arphic-gbsn00lp fonts-arphic-uming
+  fonts-arphic-gbsn00lp fonts-arphic-uming fonts-urw-base35
   appstream desktop-file-utils dpkg-dev file curl ca-certificates git
 )
 

@@ -1,5 +1,7 @@
 #include "notice/form4.h"
 
+#include "uikit/fonts.h"
+
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -18,9 +20,7 @@ TForm4::TForm4(QWidget* parent)
 
   // The message, sized to its text.
   st1 = new QLabel(QStringLiteral("下载完成，现在可以开始玩了！"), this);
-  QFont songti(QStringLiteral("宋体"));
-  songti.setPixelSize(13);
-  st1->setFont(songti);
+  st1->setFont(SongFont(13));
   st1->move(8, 16);
   st1->adjustSize();
 

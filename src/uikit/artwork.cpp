@@ -99,20 +99,6 @@ QImage BottomStrip(int width) {
   return image;
 }
 
-QFont TitleFont() {
-  // A chancery face gives the title its handwritten look; any italic serif
-  // stands in where it is missing.
-  const bool chancery = QFontDatabase::families().contains(QStringLiteral("Z003"));
-  QFont font(chancery ? QStringLiteral("Z003") : QStringLiteral("serif"));
-  font.setPixelSize(chancery ? 23 : 19);
-  font.setItalic(!chancery);
-  font.setBold(!chancery);
-  // The face has every letter of the title: no search for stand-ins.
-  if (chancery)
-    font.setStyleStrategy(QFont::NoFontMerging);
-  return font;
-}
-
 // A soft shadow: the text's coverage (alpha of an ARGB32 image), box-blurred.
 QImage BlurredMask(const QImage& source, int radius) {
   const int width = source.width();
@@ -218,6 +204,24 @@ void DrawFigures(QPainter& painter) {
 }
 
 }  // namespace
+
+QFont TitleFont() {
+  // A chancery face gives the title its handwritten look; any italic serif
+  // stands in where it is missing. Installed twice (as Type 1 and as
+  // OpenType), it is listed with its foundry, e.g. "Z003 [urw]".
+  const QStringList families = QFontDatabase::families();
+  const bool chancery = std::any_of(families.cbegin(), families.cend(), [](const QString& family) {
+    return family.startsWith(QLatin1String("Z003"));
+  });
+  QFont font(chancery ? QStringLiteral("Z003") : QStringLiteral("serif"));
+  font.setPixelSize(chancery ? 23 : 19);
+  font.setItalic(!chancery);
+  font.setBold(!chancery);
+  // The face has every letter of the title: no search for stand-ins.
+  if (chancery)
+    font.setStyleStrategy(QFont::NoFontMerging);
+  return font;
+}
 
 QImage TitlePicture() {
   QImage image = TopStrip(148);
@@ -373,9 +377,23 @@ QImage CategoryBarPicture(const QString& title, bool own) {
   }
 
   QPainter painter(&image);
-  painter.setFont(SongFont(12, own));
-  painter.setPen(own ? QColor(49, 106, 197) : QColor(0, 78, 152));
-  painter.drawText(QRect(12, 4, 147, 12), Qt::AlignCenter, QStringLiteral("=== %1 ===").arg(title));
+  QFont font = SongFont(12);
+  const QString text = QStringLiteral("=== %1 ===").arg(title);
+  if (own) {
+    // Bold as a bitmap face is made bold: the regular strokes once more, one
+    // pixel to the right, each character one pixel wider so that neighbours
+    // stay apart. A synthesised bold outline smears at this size.
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+    painter.setFont(font);
+    painter.setPen(QColor(49, 106, 197));
+    const QRect box(12, 4, 146, 12);
+    painter.drawText(box, Qt::AlignCenter, text);
+    painter.drawText(box.translated(1, 0), Qt::AlignCenter, text);
+  } else {
+    painter.setFont(font);
+    painter.setPen(QColor(0, 78, 152));
+    painter.drawText(QRect(12, 4, 147, 12), Qt::AlignCenter, text);
+  }
   return image;
 }
 

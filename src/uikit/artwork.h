@@ -4,13 +4,17 @@
 // into a 24-bit image of the picture's exact size; the window draws each once
 // when it is built and never changes it afterwards.
 
+#include <QFont>
 #include <QImage>
 #include <QString>
 
 namespace artwork {
 
 // Top strip: 30 rows high, the three pictures share the same rows.
-QImage TitlePicture();     // Image2, 148 x 30, the script title and the rounded corner
+QImage TitlePicture();  // Image2, 148 x 30, the script title and the rounded corner
+// The title's dark-blue script: URW's chancery face, or an italic serif
+// where it is missing.
+QFont TitleFont();
 QImage MinimizePicture();  // Image5, 18 x 30, the minimize dash
 QImage ClosePicture();     // Image6, 21 x 30, the close ring and cross
 

@@ -119,14 +119,17 @@ void InstallFontSubstitutions() {
   }
 }
 
-QFont SongFont(int pixelSize, bool bold) {
+QFont SongFont(int pixelSize) {
   QFont font;
   // The design's name first, then the face chosen for it: the launcher
   // letters its pictures on other threads, before the substitution is in.
   font.setFamilies(SongFace().isEmpty() ? QStringList{kSongFamily}
                                         : QStringList{kSongFamily, SongFace()});
   font.setPixelSize(pixelSize);
-  font.setBold(bold);
+  // Whole-pixel advances from the face's own hinting: its half-width
+  // letters measure 6.5 pixels unhinted, and rounding each position on its
+  // own spaces them unevenly ("Bubbl e Fi ghter").
+  font.setHintingPreference(QFont::PreferFullHinting);
   // Looking for stand-ins for missing characters costs a search of every
   // installed face; a face that shows them all needs none.
   font.setStyleStrategy(Song().complete

@@ -26,4 +26,4 @@ void InstallFontSubstitutions();
 
 // The Song face at a pixel size, drawn without smoothing: at these sizes the
 // face shows its crisp bitmap strokes.
-QFont SongFont(int pixelSize, bool bold = false);
+QFont SongFont(int pixelSize);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -52,6 +53,21 @@ TEST(Form4, HasItsCaptionSizeAndControls) {
   EXPECT_EQ(form.BitBtn1->text(), QStringLiteral("确定"));
   EXPECT_FALSE(form.BitBtn1->icon().isNull()) << "the check-mark glyph";
   EXPECT_TRUE(form.BitBtn1->isDefault());
+}
+
+// Crisp Song lettering, as the launcher's names: the text colour on the
+// background and nothing between, so the full-width comma reads as a comma.
+TEST(Form4, TextIsCrispInTheSongFace) {
+  TForm4 form;
+  form.ShowNotice(QStringLiteral("下载完成，现在可以开始玩了！"));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  const QImage text = form.st1->grab().toImage();
+  QSet<QRgb> colours;
+  for (int y = 0; y < text.height(); ++y) {
+    for (int x = 0; x < text.width(); ++x)
+      colours.insert(text.pixel(x, y));
+  }
+  EXPECT_EQ(colours.size(), 2);
 }
 
 TEST(Form4, LabelIsSizedToEachText) {

@@ -1,15 +1,20 @@
-// The drawn pictures against their described sizes, rows and colours, and the
-// stand-in for the Song face.
+// The drawn pictures against their described sizes, rows and colours, the
+// stand-in for the Song face, and the name control.
 
-#include "uikit/artwork.h"
 #include "catalogue/catalogue.h"
 #include "support/colourcheck.h"
 #include "support/testsupport.h"
+#include "uikit/artwork.h"
 #include "uikit/fonts.h"
+#include "uikit/widgets.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextLayout>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -147,6 +152,34 @@ TEST(Artwork, CategoryBarsHaveTheirFrameFaceAndTitle) {
   EXPECT_EQ(CountNear(plain, text, QColor(49, 106, 197), 10), 0);
   EXPECT_GT(ownInk, plainInk);  // bold
   EXPECT_NE(plain, artwork::CategoryBarPicture(QStringLiteral("综合类小游戏"), false));
+
+  // Bold or not, the three equals signs on the left stay three apart: along
+  // the rows through them, the runs of ink from where the title starts.
+  for (const auto& [bar, ink] :
+       {std::pair{plain, QColor(0, 78, 152)}, std::pair{own, QColor(49, 106, 197)}}) {
+    QImage inked(bar.size(), QImage::Format_Mono);
+    for (int y = 0; y < bar.height(); ++y) {
+      for (int x = 0; x < bar.width(); ++x)
+        inked.setPixel(x, y, NearColour(bar.pixelColor(x, y), ink, 40) ? 1 : 0);
+    }
+    int first = 12;
+    while (first < 80 && CountNear(bar, QRect(first, 4, 1, 12), ink, 40) == 0)
+      ++first;
+    int mostRuns = 0;
+    for (int y = 4; y <= 15; ++y) {
+      int runs = 0;
+      for (int x = first; x <= first + 20; ++x)
+        runs += inked.pixelIndex(x, y) == 1 && inked.pixelIndex(x - 1, y) == 0;
+      mostRuns = std::max(mostRuns, runs);
+    }
+    EXPECT_EQ(mostRuns, 3) << (bar == own ? "own" : "plain");
+  }
+}
+
+TEST(Artwork, TitleIsInTheChanceryFace) {
+  // The set-up installs URW's Z003; Qt lists it with its foundry.
+  EXPECT_TRUE(QFontInfo(artwork::TitleFont()).family().startsWith(QStringLiteral("Z003")))
+      << qPrintable(QFontInfo(artwork::TitleFont()).family());
 }
 
 TEST(Artwork, IconShowsBlueFiguresOnALightDiscOnWhite) {
@@ -198,6 +231,21 @@ TEST(SongFace, SongFontFindsTheFaceWithoutTheSubstitution) {
   EXPECT_TRUE(font.styleStrategy() & QFont::NoFontMerging);
 }
 
+TEST(SongFace, LatinLettersOfANameAreEvenlySpacedInWholePixels) {
+  QTextLayout layout(QStringLiteral("|Bubble Fighter|"), SongFont(13));
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  const QList<QGlyphRun> runs = layout.glyphRuns();
+  ASSERT_EQ(runs.size(), 1);
+  const QList<QPointF> at = runs.first().positions();
+  ASSERT_EQ(at.size(), 16);
+  const qreal pitch = at[1].x() - at[0].x();
+  EXPECT_EQ(pitch, std::round(pitch)) << "letters fall between pixels";
+  for (int i = 1; i < at.size(); ++i)
+    EXPECT_EQ(at[i].x() - at[i - 1].x(), pitch) << i;
+}
+
 TEST(SongFace, NamesAreThirteenPixelsPerChineseCharacter) {
   InstallFontSubstitutions();
   QFont song(kSongFamily);
@@ -214,6 +262,30 @@ TEST(SongFace, NamesAreThirteenPixelsPerChineseCharacter) {
   EXPECT_NEAR(two, 40, 1);
   std::printf("Song face %s: %d, %d, %d px\n", qPrintable(QFontInfo(song).family()), two, three,
               four);
+}
+
+// Where two names share columns, the one on top (laid out later) takes a
+// click there; each takes its own columns.
+TEST(GameNameLabel, ASharedColumnGoesToTheNameOnTop) {
+  QWidget page;
+  page.resize(100, 30);
+  auto* left = new GameNameLabel(QStringLiteral("|左|"), Qt::blue, 40, &page);
+  auto* right = new GameNameLabel(QStringLiteral("|右|"), Qt::blue, 40, &page);
+  left->move(0, 5);
+  right->move(38, 5);
+  page.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+  QSignalSpy leftClicks(left, &GameNameLabel::clicked);
+  QSignalSpy rightClicks(right, &GameNameLabel::clicked);
+  for (const auto& [x, expectLeft] :
+       {std::pair{37, true}, std::pair{38, false}, std::pair{39, false}, std::pair{77, false}}) {
+    leftClicks.clear();
+    rightClicks.clear();
+    QTest::mouseClick(page.windowHandle(), Qt::LeftButton, {}, QPoint(x, 10));
+    EXPECT_EQ(leftClicks.size(), expectLeft ? 1 : 0) << x;
+    EXPECT_EQ(rightClicks.size(), expectLeft ? 0 : 1) << x;
+    QTest::qWait(QApplication::doubleClickInterval() + 20);
+  }
 }
 
 }  // namespace
