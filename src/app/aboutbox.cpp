@@ -1,16 +1,15 @@
 #include "app/aboutbox.h"
 
+#include "platform/dialogframe.h"
 #include "uikit/artwork.h"
 #include "uikit/fonts.h"
 
 #include <qdrawutil.h>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -66,16 +65,21 @@ TAboutBox::TAboutBox(QWidget* parent)
   OKButton->setGeometry(87, 132, 75, 25);
   OKButton->setDefault(true);
   connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
-
-  // Centred on the screen for the first showing; a window manager left to
-  // place the box itself may put it anywhere. Being placed, it reopens
-  // wherever it was when hidden.
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
 }
 
 TAboutBox::~TAboutBox() = default;
+
+void TAboutBox::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  AskForCloseBoxOnly(*this);
+  // Centred on the screen for the first showing; a window manager left to
+  // place the box itself may put it anywhere. Being placed, it reopens
+  // wherever it was when hidden.
+  if (!m_placed) {
+    CentreFrameOnScreen(*this);
+    m_placed = true;
+  }
+}
 
 void TAboutBox::OKButtonClick() {
   hide();

@@ -22,4 +22,10 @@ class TAboutBox final : public QDialog {
   QPushButton* OKButton = nullptr;
 
   void OKButtonClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  bool m_placed = false;
 };

@@ -2,6 +2,7 @@
 
 #include "app/busydownload.h"
 #include "app/program.h"
+#include "app/quietconsole.h"
 #include "launch/gamefolders.h"
 #include "platform/errorbox.h"
 #include "platform/fontwarmup.h"
@@ -13,9 +14,11 @@
 
 int main(int argc, char** argv) {
   const FontConfigurationWarmUp warmUp;
+  QuietenLibraryChatter();
   QApplication app(argc, argv);
+  // Names the user data folder (~/.local/share/quillet). No display name:
+  // Qt would add it to every caption ("Confirm — Quillet").
   QApplication::setApplicationName(QStringLiteral("quillet"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
 
   HostSystemPaths paths;
   MessageBoxPrompt prompt;

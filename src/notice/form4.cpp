@@ -1,12 +1,11 @@
 #include "notice/form4.h"
 
+#include "platform/dialogframe.h"
 #include "uikit/fonts.h"
 
 #include <QFont>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 TForm4* Form4 = nullptr;
@@ -44,17 +43,14 @@ void TForm4::BitBtn1Click() {
   hide();
 }
 
-void TForm4::setVisible(bool visible) {
-  // A hidden window keeps its place, so only the first showing needs one.
-  if (visible && !m_placed) {
-    // Centred on the screen, not on a parent window.
-    move(QGuiApplication::primaryScreen()->geometry().center() - rect().center());
-    m_placed = true;
-  }
-  QDialog::setVisible(visible);
-}
-
 void TForm4::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  AskForCloseBoxOnly(*this);
+  // A hidden window keeps its place, so only the first showing needs one:
+  // centred on the screen, not on a parent window.
+  if (!m_placed) {
+    CentreFrameOnScreen(*this);
+    m_placed = true;
+  }
   BitBtn1->setFocus();
 }

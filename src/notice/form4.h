@@ -18,7 +18,6 @@ class TForm4 final : public QDialog {
   void ShowNotice(const QString& text);
 
   void BitBtn1Click();
-  void setVisible(bool visible) override;
 
   QLabel* st1 = nullptr;
   QPushButton* BitBtn1 = nullptr;

@@ -127,6 +127,38 @@ wait_height() { # id test timeout -> waits until test(x, y, w, h) holds
 rolled_up() { [ "$4" -le 3 ] && [ "$2" -eq -1 ]; }
 rolled_down() { [ "$4" -ge 555 ]; }
 
+# --- dialogs: their exact captions, a caption bar with a close box only, and
+# a frame centred on the screen
+caption() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([A-Z0-9_]*) = "\(.*\)"$/\1/p'; }
+wm_name() {
+  local check
+  check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{ print $NF }')
+  xprop -id "$check" _NET_WM_NAME 2>/dev/null | sed -n 's/.* = "\(.*\)"$/\1/p'
+}
+check_dialog() { # id caption
+  local id=$1 l r t b x y w h functions decorations actions
+  [ "$(caption "$id")" = "$2" ] || fail "the caption reads '$(caption "$id")', not '$2'"
+  read -r _ functions decorations _ < <(xprop -id "$id" _MOTIF_WM_HINTS 2>/dev/null |
+    sed 's/.* = //; s/,//g')
+  # Motif: no resize (0x2), minimize (0x8) or maximize (0x10); no resize
+  # handles (0x4), minimize (0x20) or maximize (0x40) buttons.
+  [ -n "$functions" ] && [ $((functions & 0x1a)) = 0 ] && [ $((decorations & 0x64)) = 0 ] ||
+    fail "'$2' asks for more than a close box: Motif hints $functions $decorations"
+  actions=$(xprop -id "$id" _NET_WM_ALLOWED_ACTIONS 2>/dev/null)
+  case "$actions" in *MAXIMIZE* | *RESIZE*) fail "'$2' may be resized or maximized: $actions" ;; esac
+  # openbox keeps minimize for every dialog whatever the hints say.
+  if [ "$(wm_name)" != Openbox ]; then
+    case "$actions" in *MINIMIZE*) fail "'$2' may be minimized: $actions" ;; esac
+  fi
+  read -r x y w h <<<"$(geometry "$id")"
+  read -r l r t b < <(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed 's/.* = //; s/,//g')
+  # Twice the frame's centre against the screen's size, to stay in whole pixels.
+  local dx=$((2 * (x - ${l:-0}) + w + ${l:-0} + ${r:-0} - screen_w))
+  local dy=$((2 * (y - ${t:-0}) + h + ${t:-0} + ${b:-0} - screen_h))
+  [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] ||
+    fail "'$2' is not centred: frame centre off by $((dx / 2)),$((dy / 2))"
+}
+
 shot() { import -window root "$1" 2>/dev/null; }
 # Takes screenshots into `after` for up to 5 s, until more than `min` pixels
 # differ from `before`; leaves compare's count in $changed_pixels. A loaded
@@ -206,11 +238,14 @@ click_at "$((page_x + 3 + 85))" "$((page_y + 65 + 10))"
 sleep 0.5
 
 download() { # page-x page-y -> answers the prompt with Enter; leaves $notice
+  local prompt
   click_name "$1" "$2"
-  if ! wait_visible '^Confirm' 10 >/dev/null; then
+  if ! prompt=$(wait_visible '^Confirm' 10); then
     fail "no Confirm prompt after clicking the name at $1,$2"
     return 1
   fi
+  sleep 0.3
+  check_dialog "$prompt" Confirm
   xdotool key Return
   notice=$(wait_visible '^提示' 30) || { fail "no notice after the download"; return 1; }
   notice_at=$SECONDS
@@ -233,6 +268,7 @@ close_notice() {
 # --- 1. download a sample game
 note "download |贪吃蛇|"
 if download 6 133; then
+  check_dialog "$notice" 提示
   success_span=$(notice_span)
   [ -f "$target/tancs.swf" ] || fail "tancs.swf is not in $target"
   cmp -s "$target/tancs.swf" "$www/soft/Playbox/Playshare/tancs.swf" ||
@@ -337,7 +373,22 @@ done
 asked=$(cat "$work/xdg-open.log" 2>/dev/null)
 [ "$asked" = "http://127.0.0.1/soft/Playbox/help.htm" ] || fail "help asked xdg-open for '$asked'"
 
-# --- 8. closing the launcher during a game ends the program with 0
+# --- 8. the About box
+note "About"
+click_at 65 544 # the menu button
+sleep 0.8
+xdotool key a
+if about=$(wait_visible '^关于' 10); then
+  sleep 0.3
+  check_dialog "$about" 关于...
+  xdotool windowactivate --sync "$about" 2>/dev/null
+  xdotool key Return
+  wait_gone '^关于' 5 || fail "the About box's default button does not close it"
+else
+  fail "no About box from the menu"
+fi
+
+# --- 9. closing the launcher during a game ends the program with 0
 note "close during a game"
 click_name 6 133
 if wait_visible '^小游戏' 20 >/dev/null; then
@@ -360,6 +411,10 @@ if wait_visible '^小游戏' 20 >/dev/null; then
 else
   fail "the downloaded game does not play on a second start"
 fi
+
+# --- 10. a quiet console: nothing but the notice that the sandbox is off
+chatter=$(grep -v -x "quillet: running as root, so the web engine's sandbox is off" "$work/program.log")
+[ -z "$chatter" ] || fail "the program wrote to its console: $(head -c 600 <<<"$chatter")"
 
 if [ "$failures" -gt 0 ]; then
   echo "--- program output"

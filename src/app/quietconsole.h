@@ -1,0 +1,9 @@
+#pragma once
+
+// A normal run prints nothing of the libraries' own start-up chatter: the web
+// engine's description of its set-up, its word that the sandbox is off (the
+// program says that itself, in one line), and Qt's note that a root session
+// under a bare X server has no runtime folder (Qt makes one and goes on).
+// Everything else, warnings included, still reaches the console. Call before
+// the application object is made.
+void QuietenLibraryChatter();

@@ -1,0 +1,88 @@
+#include "platform/dialogframe.h"
+
+#include <QtGui/qguiapplication_platform.h>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QMargins>
+#include <QScreen>
+#include <QThread>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+xcb_connection_t* Connection() {
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(qstrlen(name)), name), nullptr),
+      &std::free);
+  return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// The frame the window manager gives the window, once it has said so.
+bool FrameExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
+                  QMargins* extents) {
+  std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+      xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, XCB_ATOM_CARDINAL, 0, 4),
+                             nullptr),
+      &std::free);
+  if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16)
+    return false;
+  const auto* v = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+  *extents = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));  // left right top bottom
+  return true;
+}
+
+}  // namespace
+
+void AskForCloseBoxOnly(QWidget& dialog) {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr)
+    return;
+  // The Motif hints: flags (functions, decorations), then what may be done
+  // with the window (move, close) and what it wears (border, caption bar).
+  enum : quint32 { kFunctions = 1, kDecorations = 2, kMove = 4, kClose = 32 };
+  enum : quint32 { kBorder = 2, kTitle = 8 };
+  const quint32 hints[5] = {kFunctions | kDecorations, kMove | kClose, kBorder | kTitle, 0, 0};
+  const xcb_atom_t motif = Atom(c, "_MOTIF_WM_HINTS");
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(dialog.winId()), motif, motif, 32, 5,
+                      hints);
+  xcb_flush(c);
+}
+
+void CentreFrameOnScreen(QWidget& dialog) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr)
+    return;
+  QMargins frame;
+  if (xcb_connection_t* c = Connection()) {
+    // A window manager that knows the request sets the property on the
+    // unmapped window at once; one that does not leaves it unset.
+    const xcb_window_t window = xcb_window_t(dialog.winId());
+    const xcb_atom_t extents = Atom(c, "_NET_FRAME_EXTENTS");
+    xcb_client_message_event_t request{};
+    request.response_type = XCB_CLIENT_MESSAGE;
+    request.format = 32;
+    request.window = window;
+    request.type = Atom(c, "_NET_REQUEST_FRAME_EXTENTS");
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&request));
+    xcb_flush(c);
+    const QDeadlineTimer deadline(250);
+    while (!FrameExtents(c, window, extents, &frame) && !deadline.hasExpired())
+      QThread::msleep(5);
+  }
+  const QSize outer = dialog.size().grownBy(frame);
+  const QPoint corner = screen->geometry().center() - QPoint(outer.width() / 2, outer.height() / 2);
+  dialog.move(corner + QPoint(frame.left(), frame.top()));
+}
