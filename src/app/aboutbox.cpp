@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <utility>
+
 namespace {
 
 // A panel with a lowered outer and a raised inner bevel.
@@ -71,14 +73,10 @@ TAboutBox::~TAboutBox() = default;
 
 void TAboutBox::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  AskForCloseBoxOnly(*this);
   // Centred on the screen for the first showing; a window manager left to
   // place the box itself may put it anywhere. Being placed, it reopens
   // wherever it was when hidden.
-  if (!m_placed) {
-    CentreFrameOnScreen(*this);
-    m_placed = true;
-  }
+  PrepareDialogFrame(*this, /*centre=*/!std::exchange(m_placed, true));
 }
 
 void TAboutBox::OKButtonClick() {

@@ -6,7 +6,9 @@
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
+
 #include <QStyle>
+#include <utility>
 
 TForm4* Form4 = nullptr;
 
@@ -45,12 +47,8 @@ void TForm4::BitBtn1Click() {
 
 void TForm4::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  AskForCloseBoxOnly(*this);
   // A hidden window keeps its place, so only the first showing needs one:
   // centred on the screen, not on a parent window.
-  if (!m_placed) {
-    CentreFrameOnScreen(*this);
-    m_placed = true;
-  }
+  PrepareDialogFrame(*this, /*centre=*/!std::exchange(m_placed, true));
   BitBtn1->setFocus();
 }

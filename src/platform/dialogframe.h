@@ -4,12 +4,10 @@
 
 class QWidget;
 
-// Asks for a caption bar with a close box only: the dialog can be moved and
-// closed, not minimized, maximized or resized. Call once the native window
-// exists and before it is mapped (from showEvent).
-void AskForCloseBoxOnly(QWidget& dialog);
-
-// Moves the dialog so that its frame, caption bar included, is centred on
-// the primary screen. Call before the window is mapped (from showEvent): the
-// window manager is asked for the frame it will give the window.
-void CentreFrameOnScreen(QWidget& dialog);
+// Asks for a caption bar with a close box only (the dialog can be moved and
+// closed, not minimized, maximized or resized) and, with `centre`, moves the
+// dialog so that its whole frame, caption bar included, is centred on the
+// primary screen; the window manager is asked first for the frame it will
+// give the window. Call from showEvent: the native window exists and is not
+// mapped yet.
+void PrepareDialogFrame(QWidget& dialog, bool centre);

@@ -41,47 +41,51 @@ bool FrameExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
   return true;
 }
 
-}  // namespace
-
-void AskForCloseBoxOnly(QWidget& dialog) {
-  xcb_connection_t* c = Connection();
-  if (c == nullptr)
-    return;
+void AskForCloseBoxOnly(xcb_connection_t* c, xcb_window_t window) {
   // The Motif hints: flags (functions, decorations), then what may be done
   // with the window (move, close) and what it wears (border, caption bar).
   enum : quint32 { kFunctions = 1, kDecorations = 2, kMove = 4, kClose = 32 };
   enum : quint32 { kBorder = 2, kTitle = 8 };
   const quint32 hints[5] = {kFunctions | kDecorations, kMove | kClose, kBorder | kTitle, 0, 0};
   const xcb_atom_t motif = Atom(c, "_MOTIF_WM_HINTS");
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(dialog.winId()), motif, motif, 32, 5,
-                      hints);
-  xcb_flush(c);
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, motif, motif, 32, 5, hints);
 }
 
-void CentreFrameOnScreen(QWidget& dialog) {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr)
-    return;
+// A window manager that knows the request sets the property on the unmapped
+// window at once; one that does not leaves it unset, and the frame is taken
+// as none.
+QMargins AskForFrameExtents(xcb_connection_t* c, xcb_window_t window) {
+  const xcb_atom_t extents = Atom(c, "_NET_FRAME_EXTENTS");
+  xcb_client_message_event_t request{};
+  request.response_type = XCB_CLIENT_MESSAGE;
+  request.format = 32;
+  request.window = window;
+  request.type = Atom(c, "_NET_REQUEST_FRAME_EXTENTS");
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  xcb_send_event(c, 0, root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&request));
+  xcb_flush(c);
   QMargins frame;
-  if (xcb_connection_t* c = Connection()) {
-    // A window manager that knows the request sets the property on the
-    // unmapped window at once; one that does not leaves it unset.
-    const xcb_window_t window = xcb_window_t(dialog.winId());
-    const xcb_atom_t extents = Atom(c, "_NET_FRAME_EXTENTS");
-    xcb_client_message_event_t request{};
-    request.response_type = XCB_CLIENT_MESSAGE;
-    request.format = 32;
-    request.window = window;
-    request.type = Atom(c, "_NET_REQUEST_FRAME_EXTENTS");
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    xcb_send_event(c, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&request));
-    xcb_flush(c);
-    const QDeadlineTimer deadline(250);
-    while (!FrameExtents(c, window, extents, &frame) && !deadline.hasExpired())
-      QThread::msleep(5);
-  }
+  const QDeadlineTimer deadline(250);
+  while (!FrameExtents(c, window, extents, &frame) && !deadline.hasExpired())
+    QThread::msleep(5);
+  return frame;
+}
+
+}  // namespace
+
+void PrepareDialogFrame(QWidget& dialog, bool centre) {
+  xcb_connection_t* c = Connection();
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (c == nullptr || screen == nullptr)
+    return;
+  const xcb_window_t window = xcb_window_t(dialog.winId());
+  AskForCloseBoxOnly(c, window);
+  xcb_flush(c);
+  if (!centre)
+    return;
+  const QMargins frame = AskForFrameExtents(c, window);
   const QSize outer = dialog.size().grownBy(frame);
   const QPoint corner = screen->geometry().center() - QPoint(outer.width() / 2, outer.height() / 2);
   dialog.move(corner + QPoint(frame.left(), frame.top()));

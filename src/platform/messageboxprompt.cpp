@@ -16,8 +16,7 @@ class ScreenCentredBox final : public QMessageBox {
  protected:
   void showEvent(QShowEvent* event) override {
     QMessageBox::showEvent(event);
-    AskForCloseBoxOnly(*this);
-    CentreFrameOnScreen(*this);
+    PrepareDialogFrame(*this, /*centre=*/true);
   }
 };
 
