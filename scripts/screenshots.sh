@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Retakes the README's screenshots: builds Quillet, runs the end-to-end test
-# on a private 1024x768 X server with openbox, and copies the two pictures it
+# on a private 1024x768 X server with openbox, and copies the pictures it
 # takes to docs/: the launcher at start (cut to the launcher's window, which
-# the test has found at 832,0 184x556) and a game playing under the rolled-up
-# strip (the whole screen).
+# the test has found at 832,0 184x556), a game playing under the rolled-up
+# strip (the whole screen), and, enlarged to be looked at closely, the
+# launcher's top strip, its highlighted category bar, the prompt, the notice
+# and the About box (each dialog with its window manager's frame).
 #
 #   scripts/screenshots.sh [--build-dir DIR]
 #
@@ -36,7 +38,7 @@ fi
 build="$(cd "$build" && pwd)"
 
 # Old pictures must not pass for new ones if the test fails early.
-rm -f "$build/e2e/launcher.png" "$build/e2e/playing.png"
+rm -f "$build"/e2e/{launcher,playing,prompt,notice,about}.png
 
 # shellcheck source=xsession.sh
 source "$here/scripts/xsession.sh"
@@ -62,4 +64,14 @@ for picture in launcher playing; do
 done
 convert "$build/e2e/launcher.png" -crop 184x556+832+0 +repage -strip "$here/docs/launcher.png"
 convert "$build/e2e/playing.png" -strip "$here/docs/playing.png"
-echo "screenshots: docs/launcher.png and docs/playing.png updated"
+# Enlarged by whole pixels, so that every pixel stays a sharp square.
+convert "$build/e2e/launcher.png" -crop 184x30+832+0 +repage -scale 400% -strip \
+  "$here/docs/top-strip.png"
+# The start page's own bar, category 5's, at Top 86 of the page.
+convert "$build/e2e/launcher.png" -crop 184x26+832+111 +repage -scale 400% -strip \
+  "$here/docs/own-bar.png"
+for dialog in prompt notice about; do
+  [ -s "$build/e2e/$dialog.png" ] || { echo "screenshots: no $dialog.png" >&2; exit 1; }
+  convert "$build/e2e/$dialog.png" -scale 200% -strip "$here/docs/$dialog.png"
+done
+echo "screenshots: docs/ updated"

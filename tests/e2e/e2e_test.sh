@@ -135,7 +135,7 @@ wm_name() {
   check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{ print $NF }')
   xprop -id "$check" _NET_WM_NAME 2>/dev/null | sed -n 's/.* = "\(.*\)"$/\1/p'
 }
-check_dialog() { # id caption
+check_dialog() { # id caption [picture]: with picture, a screenshot of the whole frame
   local id=$1 l r t b x y w h functions decorations actions
   [ "$(caption "$id")" = "$2" ] || fail "the caption reads '$(caption "$id")', not '$2'"
   read -r _ functions decorations _ < <(xprop -id "$id" _MOTIF_WM_HINTS 2>/dev/null |
@@ -157,6 +157,11 @@ check_dialog() { # id caption
   local dy=$((2 * (y - ${t:-0}) + h + ${t:-0} + ${b:-0} - screen_h))
   [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] ||
     fail "'$2' is not centred: frame centre off by $((dx / 2)),$((dy / 2))"
+  if [ -n "${3:-}" ]; then
+    shot "$work/dialog.png"
+    convert "$work/dialog.png" -crop "$((w + ${l:-0} + ${r:-0}))x$((h + ${t:-0} + ${b:-0}))+$((x - ${l:-0}))+$((y - ${t:-0}))" \
+      +repage "$3" 2>/dev/null
+  fi
 }
 
 shot() { import -window root "$1" 2>/dev/null; }
@@ -245,7 +250,7 @@ download() { # page-x page-y -> answers the prompt with Enter; leaves $notice
     return 1
   fi
   sleep 0.3
-  check_dialog "$prompt" Confirm
+  check_dialog "$prompt" Confirm "$shots/prompt.png"
   xdotool key Return
   notice=$(wait_visible '^提示' 30) || { fail "no notice after the download"; return 1; }
   notice_at=$SECONDS
@@ -268,7 +273,7 @@ close_notice() {
 # --- 1. download a sample game
 note "download |贪吃蛇|"
 if download 6 133; then
-  check_dialog "$notice" 提示
+  check_dialog "$notice" 提示 "$shots/notice.png"
   success_span=$(notice_span)
   [ -f "$target/tancs.swf" ] || fail "tancs.swf is not in $target"
   cmp -s "$target/tancs.swf" "$www/soft/Playbox/Playshare/tancs.swf" ||
@@ -380,7 +385,7 @@ sleep 0.8
 xdotool key a
 if about=$(wait_visible '^关于' 10); then
   sleep 0.3
-  check_dialog "$about" 关于...
+  check_dialog "$about" 关于... "$shots/about.png"
   xdotool windowactivate --sync "$about" 2>/dev/null
   xdotool key Return
   wait_gone '^关于' 5 || fail "the About box's default button does not close it"
