@@ -14,6 +14,7 @@ namespace {
 
 // State shared with libcurl's write callback during one transfer.
 struct Transfer {
+  explicit Transfer(qint64 maxMovieLength) : movie(maxMovieLength) {}
   QSaveFile* file = nullptr;
   qint64 maxBytes = 0;
   qint64 received = 0;
@@ -129,7 +130,7 @@ bool DownloadFile(const QString& url, const QString& localPath, const DownloadLi
   if (!file.open(QIODevice::WriteOnly)) {
     return false;
   }
-  Transfer transfer;
+  Transfer transfer(limits.maxMovieLength);
   transfer.file = &file;
   transfer.maxBytes = limits.maxBytes;
 

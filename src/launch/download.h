@@ -12,13 +12,18 @@ struct DownloadLimits {
   std::chrono::seconds stallTime{30};
   // Far above any Flash game; counted on the bytes received, announced or not.
   qint64 maxBytes = qint64(64) * 1024 * 1024;
+  // The longest uncompressed movie a header may state, header included. Real
+  // games take a few MB and their pictures and sounds are compressed already,
+  // so a movie that fits maxBytes fits this too; it bounds what a small
+  // compressed bomb makes the check decompress.
+  qint64 maxMovieLength = qint64(128) * 1024 * 1024;
   long maxRedirects = 5;
 };
 
 // Fetches url (http or https, also after redirects) into localPath with one
 // plain GET. Returns true only when the whole movie arrived: the transfer
 // ended cleanly with status 200, the size matches what the server announced,
-// and the body is a Flash movie whose header agrees with its size. Otherwise
+// and the body is a Flash movie whose header agrees with all of it. Otherwise
 // returns false and leaves localPath as it was. Blocks until the transfer ends;
 // safe to call from any thread.
 bool DownloadFile(const QString& url, const QString& localPath);

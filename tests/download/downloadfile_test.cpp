@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MovieCase{"SmallestMovie", FwsMovie(33), true},
                       MovieCase{"ZlibWithLength", CwsMovie(300000), true},
                       MovieCase{"ZlibCloseDelimited", CwsMovie(300000), false},
-                      MovieCase{"LzmaWithLength", ZwsMovie(4000), true},
-                      MovieCase{"LzmaCloseDelimited", ZwsMovie(4000), false}),
+                      MovieCase{"LzmaWithLength", ZwsMovie(40000), true},
+                      MovieCase{"LzmaCloseDelimited", ZwsMovie(40000), false}),
     [](const ::testing::TestParamInfo<MovieCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadFileTest, ChunkedBodyArrivesWhole) {
