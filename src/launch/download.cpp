@@ -88,8 +88,10 @@ bool Configure(const CurlApi& api, CURL* curl, const QByteArray& url, const Down
   set(api.easySetopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects));
   set(api.easySetopt(curl, CURLOPT_FAILONERROR, 1L));
   set(api.easySetopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connectTimeout.count())));
-  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L));
-  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_TIME, long(limits.stallTime.count())));
+  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeed));
+  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_TIME, long(limits.lowSpeedTime.count())));
+  set(api.easySetopt(curl, CURLOPT_TIMEOUT_MS,
+                     long(std::chrono::milliseconds(limits.maxTime).count())));
   // Only refuses sizes announced up front; the write callback counts the rest.
   set(api.easySetopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBytes)));
   // Larger reads than the 16 KiB default: half the time on a fast link.

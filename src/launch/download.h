@@ -8,8 +8,15 @@
 // Bounds of one transfer, so that no download can hang or fill the disk.
 struct DownloadLimits {
   std::chrono::milliseconds connectTimeout{std::chrono::seconds(20)};
-  // A transfer that receives nothing for this long has failed. Whole seconds.
-  std::chrono::seconds stallTime{30};
+  // A transfer that stays slower than lowSpeed bytes a second for
+  // lowSpeedTime has failed: a server that trickles is no better than one
+  // that sends nothing. Whole seconds.
+  long lowSpeed = 1024;
+  std::chrono::seconds lowSpeedTime{30};
+  // The whole transfer, connecting included, ends by then, however it goes:
+  // the input stays held back while it runs. The largest movie (maxBytes)
+  // still arrives in time at 112 KB/s.
+  std::chrono::seconds maxTime{600};
   // Far above any Flash game; counted on the bytes received, announced or not.
   qint64 maxBytes = qint64(64) * 1024 * 1024;
   // The longest uncompressed movie a header may state, header included. Real

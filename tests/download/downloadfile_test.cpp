@@ -81,6 +81,19 @@ TEST_F(DownloadFileTest, ReplacesAnOlderFileOnSuccess) {
   EXPECT_EQ(Entries(), QStringList{QStringLiteral("game.swf")});
 }
 
+// Fast enough for the low-speed rule, but longer than a whole transfer may take.
+TEST_F(DownloadFileTest, TransferLongerThanTheTimeLimitFails) {
+  DownloadLimits limits;
+  limits.lowSpeed = 100;
+  limits.lowSpeedTime = std::chrono::seconds(1);
+  limits.maxTime = std::chrono::seconds(2);
+  ScriptedAnswer answer = WithLength(200, FwsMovie(20000));
+  answer.trickleBytes = 200;  // 2000 bytes a second: whole after 10 s
+  answer.trickleIntervalMs = 100;
+  EXPECT_FALSE(Fetch(answer, limits));
+  EXPECT_TRUE(Entries().isEmpty());
+}
+
 TEST_F(DownloadFileTest, FollowsAnHttpRedirect) {
   const QByteArray movie = FwsMovie(2000);
   server.Answer(QStringLiteral("/moved.swf"), WithLength(200, movie));
