@@ -31,15 +31,8 @@ struct DownloadLimits {
 // plain GET. Returns true only when the whole movie arrived: the transfer
 // ended cleanly with status 200, the size matches what the server announced,
 // and the body is a Flash movie whose header agrees with all of it. Otherwise
-// returns false and leaves localPath as it was. Blocks until the transfer ends;
-// safe to call from any thread.
+// returns false and leaves localPath as it was. Never writes through a link
+// at localPath (see NewMovieFile). Blocks until the transfer ends; safe to
+// call from any thread.
 bool DownloadFile(const QString& url, const QString& localPath);
 bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits);
-
-// Removes the temporary files that a download killed half-way left in folder
-// (a movie's name followed by a dot and six letters or digits). Movies and
-// any other file are left alone.
-void RemoveStaleDownloads(const QString& folder);
-
-// Whether name is one of those temporary files.
-bool IsStaleDownloadName(const QString& name);
