@@ -49,7 +49,8 @@ endif()
 
 set(QUILLET_INSTALL_DIR /opt/quillet)
 set(QUILLET_APP_ID org.quillet.Quillet)
-set(QUILLET_SHARED_GAME_DIR /var/opt/Playshare/pbox)
+set(QUILLET_PLAYSHARE_DIR /var/opt/Playshare)
+set(QUILLET_SHARED_GAME_DIR ${QUILLET_PLAYSHARE_DIR}/pbox)
 
 # Everything the build put into the program folder, except test programs.
 install(DIRECTORY ${QUILLET_BIN_DIR}/
@@ -72,8 +73,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/dist/${QUILLET_APP_ID}.desktop DESTINATION /
 install(FILES ${PROJECT_SOURCE_DIR}/dist/${QUILLET_APP_ID}.metainfo.xml DESTINATION /usr/share/metainfo)
 
 # Downloads go to the shared game folder. A user other than root cannot
-# create it under /var/opt, so the package makes it, writable by everyone
-# and sticky like /tmp: each user may add games but not remove another's.
+# create it under /var/opt, so the package makes it, root's, writable by
+# everyone and sticky like /tmp: each user may add games but not remove,
+# rename or replace another's, so a movie once there stays what its owner
+# fetched. That is safe for every user because a download never opens an
+# existing name: it writes a file of its own, made exclusively, and renames it
+# over the target, which in a sticky folder fails on another user's entry and
+# never follows a link (see src/launch/moviefile.cpp). Its parent is root's
+# alone, so that the folder itself cannot be swapped for a link. The package's
+# postinst sets both again on a machine where they were made before.
+install(DIRECTORY DESTINATION ${QUILLET_PLAYSHARE_DIR}
+  DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                        WORLD_READ WORLD_EXECUTE)
 install(DIRECTORY DESTINATION ${QUILLET_SHARED_GAME_DIR}
   DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_WRITE GROUP_EXECUTE
                         WORLD_READ WORLD_WRITE WORLD_EXECUTE)
@@ -115,6 +126,7 @@ set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /)
 set(CPACK_PACKAGING_INSTALL_PREFIX /)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/dist/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/dist/debian/postinst
+    ${PROJECT_SOURCE_DIR}/dist/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,9 +1,9 @@
 #include "app/program.h"
 
 #include "app/aboutbox.h"
-#include "launch/download.h"
 #include "launch/downloadgame.h"
 #include "launch/gamefolders.h"
+#include "launch/moviefile.h"
 #include "launcher/form1.h"
 #include "notice/form4.h"
 #include "notice/noticeonform4.h"

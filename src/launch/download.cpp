@@ -1,12 +1,9 @@
 #include "launch/download.h"
 
 #include "launch/downloadcheck.h"
+#include "launch/moviefile.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QLibrary>
-#include <QRegularExpression>
-#include <QSaveFile>
 
 #include <curl/curl.h>
 
@@ -14,8 +11,10 @@ namespace {
 
 // State shared with libcurl's write callback during one transfer.
 struct Transfer {
-  QSaveFile* file = nullptr;
-  qint64 maxBytes = 0;
+  Transfer(NewMovieFile& target, const DownloadLimits& limits)
+      : file(target), maxBytes(limits.maxBytes), movie(limits.maxMovieLength) {}
+  NewMovieFile& file;
+  qint64 maxBytes;
   qint64 received = 0;
   MovieCheck movie;
 };
@@ -26,7 +25,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   transfer->received += length;
   // Returning fewer bytes than given makes libcurl abort with an error.
   if (transfer->received > transfer->maxBytes || !transfer->movie.Feed(data, length) ||
-      transfer->file->write(data, length) != length) {
+      !transfer->file.Write(data, length)) {
     return 0;
   }
   return size_t(length);
@@ -87,8 +86,10 @@ bool Configure(const CurlApi& api, CURL* curl, const QByteArray& url, const Down
   set(api.easySetopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects));
   set(api.easySetopt(curl, CURLOPT_FAILONERROR, 1L));
   set(api.easySetopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connectTimeout.count())));
-  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L));
-  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_TIME, long(limits.stallTime.count())));
+  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeed));
+  set(api.easySetopt(curl, CURLOPT_LOW_SPEED_TIME, long(limits.lowSpeedTime.count())));
+  set(api.easySetopt(curl, CURLOPT_TIMEOUT_MS,
+                     long(std::chrono::milliseconds(limits.maxTime).count())));
   // Only refuses sizes announced up front; the write callback counts the rest.
   set(api.easySetopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBytes)));
   // Larger reads than the 16 KiB default: half the time on a fast link.
@@ -125,13 +126,11 @@ bool DownloadFile(const QString& url, const QString& localPath, const DownloadLi
   }
   // The temporary file sits beside the target and replaces it only on commit,
   // so a failure leaves no partial movie and an older one untouched.
-  QSaveFile file(localPath);
-  if (!file.open(QIODevice::WriteOnly)) {
+  NewMovieFile file(localPath);
+  if (!file.IsOpen()) {
     return false;
   }
-  Transfer transfer;
-  transfer.file = &file;
-  transfer.maxBytes = limits.maxBytes;
+  Transfer transfer(file, limits);
 
   CURL* curl = api->easyInit();
   if (curl == nullptr) {
@@ -143,21 +142,5 @@ bool DownloadFile(const QString& url, const QString& localPath, const DownloadLi
     ok = Succeeded(*api, curl, result, transfer);
   }
   api->easyCleanup(curl);
-  return ok && file.commit();
-}
-
-bool IsStaleDownloadName(const QString& name) {
-  // QSaveFile names its temporary file after the target plus ".XXXXXX".
-  static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9]+\\.swf\\.[A-Za-z0-9]{6}$"));
-  return pattern.match(name).hasMatch();
-}
-
-void RemoveStaleDownloads(const QString& folder) {
-  const QDir dir(folder);
-  const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
-  for (const QFileInfo& entry : entries) {
-    if (!entry.isSymLink() && entry.isFile() && IsStaleDownloadName(entry.fileName())) {
-      QFile::remove(entry.filePath());
-    }
-  }
+  return ok && file.Commit();
 }

@@ -8,26 +8,31 @@
 // Bounds of one transfer, so that no download can hang or fill the disk.
 struct DownloadLimits {
   std::chrono::milliseconds connectTimeout{std::chrono::seconds(20)};
-  // A transfer that receives nothing for this long has failed. Whole seconds.
-  std::chrono::seconds stallTime{30};
+  // A transfer that stays slower than lowSpeed bytes a second for
+  // lowSpeedTime has failed: a server that trickles is no better than one
+  // that sends nothing. Whole seconds.
+  long lowSpeed = 1024;
+  std::chrono::seconds lowSpeedTime{30};
+  // The whole transfer, connecting included, ends by then, however it goes:
+  // the input stays held back while it runs. The largest movie (maxBytes)
+  // still arrives in time at 112 KB/s.
+  std::chrono::seconds maxTime{600};
   // Far above any Flash game; counted on the bytes received, announced or not.
   qint64 maxBytes = qint64(64) * 1024 * 1024;
+  // The longest uncompressed movie a header may state, header included. Real
+  // games take a few MB and their pictures and sounds are compressed already,
+  // so a movie that fits maxBytes fits this too; it bounds what a small
+  // compressed bomb makes the check decompress.
+  qint64 maxMovieLength = qint64(128) * 1024 * 1024;
   long maxRedirects = 5;
 };
 
 // Fetches url (http or https, also after redirects) into localPath with one
 // plain GET. Returns true only when the whole movie arrived: the transfer
 // ended cleanly with status 200, the size matches what the server announced,
-// and the body is a Flash movie whose header agrees with its size. Otherwise
-// returns false and leaves localPath as it was. Blocks until the transfer ends;
-// safe to call from any thread.
+// and the body is a Flash movie whose header agrees with all of it. Otherwise
+// returns false and leaves localPath as it was. Never writes through a link
+// at localPath (see NewMovieFile). Blocks until the transfer ends; safe to
+// call from any thread.
 bool DownloadFile(const QString& url, const QString& localPath);
 bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits);
-
-// Removes the temporary files that a download killed half-way left in folder
-// (a movie's name followed by a dot and six letters or digits). Movies and
-// any other file are left alone.
-void RemoveStaleDownloads(const QString& folder);
-
-// Whether name is one of those temporary files.
-bool IsStaleDownloadName(const QString& name);

@@ -1,130 +1,251 @@
 #include "launch/downloadcheck.h"
 
+#include <QtEndian>
+
+#include <lzma.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 constexpr qint64 kBaseHeaderSize = 8;   // signature, version, 32-bit length
 constexpr qint64 kLzmaHeaderSize = 17;  // ... compressed length, 5 LZMA properties
-
-quint32 ReadLittleEndian32(const char* bytes) {
-  const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-  return quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24;
-}
+// liblzma 5.4 takes an end marker for corrupt data when the marker and the
+// flush after it come in two pieces, so the last bytes of an LZMA stream go
+// to it in one piece. Marker and flush take some 25 bytes at most.
+constexpr qint64 kLzmaTailSize = 64;
 
 }  // namespace
 
-// Inflates into a scratch buffer only to count the bytes, so memory stays
-// small whatever the movie's size.
-struct MovieCheck::Inflater {
-  z_stream stream{};
-  bool ended = false;
-  quint64 produced = 0;
-  unsigned char scratch[64 * 1024];
+// Decompresses into a scratch buffer only to count the bytes, so memory
+// stays small whatever the movie's size. The output room of each step is at
+// most one byte more than the stated length still allows, so decompressing
+// stops as soon as the movie turns out longer than its header says.
+class MovieCheck::Decoder {
+ public:
+  explicit Decoder(quint64 expected) : m_expected(expected) {}
+  virtual ~Decoder() = default;
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
 
-  Inflater() { inflateInit(&stream); }
-  ~Inflater() { inflateEnd(&stream); }
-
-  bool Feed(const char* data, qint64 size, quint64 limit) {
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-    stream.avail_in = uInt(size);
-    while (stream.avail_in > 0 && !ended) {
-      stream.next_out = scratch;
-      stream.avail_out = sizeof scratch;
-      const uInt inputBefore = stream.avail_in;
-      const int result = inflate(&stream, Z_NO_FLUSH);
-      produced += sizeof scratch - stream.avail_out;
-      if (result == Z_STREAM_END) {
-        ended = true;
-      } else if (result != Z_OK ||
-                 (stream.avail_in == inputBefore && stream.avail_out == sizeof scratch)) {
-        return false;  // corrupt data, or no progress possible
-      }
-      if (produced > limit) {
+  bool Feed(const char* data, qint64 size) {
+    if (m_ended) {
+      return size == 0;  // nothing may follow the end of the stream
+    }
+    const auto* in = reinterpret_cast<const unsigned char*>(data);
+    size_t inLeft = size_t(size);
+    for (;;) {
+      const size_t room = size_t(std::min<quint64>(sizeof m_scratch, m_expected - m_produced + 1));
+      size_t outLeft = room;
+      const Step step = Run(in, inLeft, outLeft);
+      m_produced += room - outLeft;
+      if (step == Step::Failed || m_produced > m_expected) {
         return false;
       }
+      if (step == Step::Ended) {
+        m_ended = true;
+        return inLeft == 0;
+      }
+      // A full output buffer may hide more output; otherwise the input is used up.
+      if (inLeft == 0 && outLeft > 0) {
+        return true;
+      }
     }
-    return true;
   }
+
+  bool Ready() const { return m_ready; }
+  bool Whole() const { return m_ended && m_produced == m_expected; }
+
+ protected:
+  enum class Step { More, Ended, Failed };
+  // One decompression step: consumes from in and writes into m_scratch,
+  // updating what is left of each.
+  virtual Step Run(const unsigned char*& in, size_t& inLeft, size_t& outLeft) = 0;
+
+  unsigned char m_scratch[64 * 1024];
+  bool m_ready = false;
+
+ private:
+  quint64 m_expected;
+  quint64 m_produced = 0;
+  bool m_ended = false;
 };
 
-MovieCheck::MovieCheck() = default;
+namespace {
+
+class ZlibDecoder final : public MovieCheck::Decoder {
+ public:
+  explicit ZlibDecoder(quint64 expected) : Decoder(expected) {
+    m_ready = inflateInit(&m_stream) == Z_OK;
+  }
+  ~ZlibDecoder() override { inflateEnd(&m_stream); }
+
+ protected:
+  Step Run(const unsigned char*& in, size_t& inLeft, size_t& outLeft) override {
+    // Pieces come from the network, far below 4 GiB.
+    m_stream.next_in = const_cast<Bytef*>(in);
+    m_stream.avail_in = uInt(inLeft);
+    m_stream.next_out = m_scratch;
+    m_stream.avail_out = uInt(outLeft);
+    const int result = inflate(&m_stream, Z_NO_FLUSH);
+    in += inLeft - m_stream.avail_in;
+    inLeft = m_stream.avail_in;
+    outLeft = m_stream.avail_out;
+    if (result == Z_STREAM_END) {
+      return Step::Ended;
+    }
+    return result == Z_OK || (result == Z_BUF_ERROR && inLeft == 0) ? Step::More : Step::Failed;
+  }
+
+ private:
+  z_stream m_stream{};
+};
+
+// The movie's LZMA stream has no header of its own: the header's five
+// property bytes describe it and its stated length ends it, with or without
+// an end marker.
+class LzmaDecoder final : public MovieCheck::Decoder {
+ public:
+  LzmaDecoder(const char* properties, quint64 expected) : Decoder(expected) {
+    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
+    if (lzma_properties_decode(&filters[0], nullptr, reinterpret_cast<const uint8_t*>(properties),
+                               5) != LZMA_OK) {
+      return;
+    }
+    auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
+    // No match reaches back further than the movie is long, so a larger
+    // dictionary than that would only cost memory.
+    options->dict_size =
+        std::min<quint64>(options->dict_size, std::max<quint64>(expected, LZMA_DICT_SIZE_MIN));
+    options->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
+    lzma_set_ext_size(*options, expected);
+    filters[0].id = LZMA_FILTER_LZMA1EXT;
+    m_ready = lzma_raw_decoder(&m_stream, filters) == LZMA_OK;
+    std::free(options);
+  }
+  ~LzmaDecoder() override { lzma_end(&m_stream); }
+
+ protected:
+  Step Run(const unsigned char*& in, size_t& inLeft, size_t& outLeft) override {
+    m_stream.next_in = in;
+    m_stream.avail_in = inLeft;
+    m_stream.next_out = m_scratch;
+    m_stream.avail_out = outLeft;
+    const lzma_ret result = lzma_code(&m_stream, LZMA_RUN);
+    in = m_stream.next_in;
+    inLeft = m_stream.avail_in;
+    outLeft = m_stream.avail_out;
+    if (result == LZMA_STREAM_END) {
+      return Step::Ended;
+    }
+    return result == LZMA_OK || (result == LZMA_BUF_ERROR && inLeft == 0) ? Step::More
+                                                                          : Step::Failed;
+  }
+
+ private:
+  lzma_stream m_stream = LZMA_STREAM_INIT;
+};
+
+}  // namespace
+
+MovieCheck::MovieCheck(qint64 maxLength) : m_maxLength(maxLength) {}
 MovieCheck::~MovieCheck() = default;
+
+qint64 MovieCheck::HeaderSize() const {
+  return m_kind == 'Z' ? kLzmaHeaderSize : kBaseHeaderSize;
+}
 
 bool MovieCheck::Feed(const char* data, qint64 size) {
   if (m_failed) {
     return false;
   }
-  // Gather the header first; the signature is checked byte by byte so that
-  // a web page is turned away at its first character.
-  while (size > 0 && m_received < kBaseHeaderSize) {
-    const char c = *data;
-    if (m_received == 0 && c != 'F' && c != 'C' && c != 'Z') {
-      m_failed = true;
-    } else if ((m_received == 1 && c != 'W') || (m_received == 2 && c != 'S')) {
-      m_failed = true;
-    }
-    if (m_failed) {
-      return false;
-    }
-    m_header[m_received++] = c;
-    ++data;
-    --size;
-    if (m_received == kBaseHeaderSize) {
-      m_kind = m_header[0];
-      m_statedLength = ReadLittleEndian32(m_header + 4);
-      if (m_statedLength < kBaseHeaderSize) {
-        m_failed = true;
-        return false;
-      }
-      if (m_kind == 'C') {
-        m_inflater = std::make_unique<Inflater>();
-      }
-    }
-  }
-  if (size > 0 && !FeedBody(data, size)) {
+  if (m_headerReceived < HeaderSize() && !TakeHeader(data, size)) {
+    m_failed = true;
+  } else if (size > 0 && !FeedBody(data, size)) {
     m_failed = true;
   }
   return !m_failed;
 }
 
+// Gathers the header; the signature is checked byte by byte so that a web
+// page is turned away at its first character, and the lengths as soon as
+// they have arrived.
+bool MovieCheck::TakeHeader(const char*& data, qint64& size) {
+  while (size > 0 && m_headerReceived < HeaderSize()) {
+    const char c = *data++;
+    --size;
+    if ((m_headerReceived == 0 && c != 'F' && c != 'C' && c != 'Z') ||
+        (m_headerReceived == 1 && c != 'W') || (m_headerReceived == 2 && c != 'S')) {
+      return false;
+    }
+    m_header[m_headerReceived++] = c;
+    if (m_headerReceived == 1) {
+      m_kind = c;
+    } else if (m_headerReceived == kBaseHeaderSize) {
+      m_statedLength = qFromLittleEndian<quint32>(m_header + 4);
+      if (m_statedLength < kBaseHeaderSize || m_statedLength > m_maxLength) {
+        return false;
+      }
+    }
+    if (m_headerReceived == HeaderSize() && !StartBody()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool MovieCheck::StartBody() {
+  const quint64 expected = quint64(m_statedLength) - kBaseHeaderSize;
+  switch (m_kind) {
+    case 'C':
+      m_decoder = std::make_unique<ZlibDecoder>(expected);
+      break;
+    case 'Z':
+      m_compressedLength = qFromLittleEndian<quint32>(m_header + 8);
+      m_decoder = std::make_unique<LzmaDecoder>(m_header + 12, expected);
+      break;
+    default:
+      return true;
+  }
+  return m_decoder->Ready();
+}
+
 bool MovieCheck::FeedBody(const char* data, qint64 size) {
+  m_bodyReceived += size;
   switch (m_kind) {
     case 'F':
-      m_received += size;
-      return m_received <= qint64(m_statedLength);
+      return kBaseHeaderSize + m_bodyReceived <= qint64(m_statedLength);
     case 'C':
-      m_received += size;
-      // Bytes after the end of the stream cannot shorten the movie; ignore them.
-      return m_inflater->Feed(data, size, m_statedLength - kBaseHeaderSize);
+      return m_decoder->Feed(data, size);
     default: {  // 'Z'
-      const qint64 headerPart = std::min(size, std::max<qint64>(0, kLzmaHeaderSize - m_received));
-      std::memcpy(m_header + m_received, data, size_t(headerPart));
-      m_received += size;
-      if (m_received < 12) {
-        return true;
+      if (m_bodyReceived > qint64(m_compressedLength)) {
+        return false;
       }
-      const qint64 expected = kLzmaHeaderSize + ReadLittleEndian32(m_header + 8);
-      return m_received <= expected;
+      const qint64 tailStart = std::max<qint64>(0, qint64(m_compressedLength) - kLzmaTailSize);
+      const qint64 before = std::clamp<qint64>(tailStart - (m_bodyReceived - size), 0, size);
+      if (before > 0 && !m_decoder->Feed(data, before)) {
+        return false;
+      }
+      m_lzmaTail.append(data + before, size - before);
+      return m_bodyReceived < qint64(m_compressedLength) ||
+             m_decoder->Feed(m_lzmaTail.constData(), m_lzmaTail.size());
     }
   }
 }
 
 bool MovieCheck::Complete() const {
-  if (m_failed || m_received < kBaseHeaderSize) {
+  if (m_failed || m_headerReceived < HeaderSize()) {
     return false;
   }
   switch (m_kind) {
     case 'F':
-      return m_received == qint64(m_statedLength);
+      return kBaseHeaderSize + m_bodyReceived == qint64(m_statedLength);
     case 'C':
-      return m_inflater->ended &&
-             m_inflater->produced == quint64(m_statedLength) - quint64(kBaseHeaderSize);
+      return m_decoder->Whole();
     default:
-      return m_received >= kLzmaHeaderSize &&
-             m_received == kLzmaHeaderSize + ReadLittleEndian32(m_header + 8);
+      return m_bodyReceived == qint64(m_compressedLength) && m_decoder->Whole();
   }
 }

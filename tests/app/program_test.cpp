@@ -64,7 +64,7 @@ class ProgramTest : public TempFolderTest {
     m_paths.emplace(MakeFolder(QStringLiteral("drive")), MakeFolder(QStringLiteral("program")));
     MakeFolder(QStringLiteral("program/Common"));
     // What a download killed halfway leaves, beside a complete movie.
-    m_stale = WriteFile(QStringLiteral("program/Common/tancs.swf.Ab3dE9"));
+    m_stale = WriteFile(QStringLiteral("program/Common/.tancs.swf.quillet-Ab3dE9"));
     m_kept = WriteFile(QStringLiteral("program/Common/saol.swf"));
     m_program = std::make_unique<Program>(
         ProgramEnvironment{*m_paths, QStringLiteral("http://127.0.0.1:9"), prompt,

@@ -15,6 +15,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <zlib.h>
@@ -27,7 +28,8 @@ class DownloadFileTest : public TempFolderTest {
  protected:
   QString Target() const { return Root() + QStringLiteral("game.swf"); }
   QStringList Entries() const {
-    return QDir(Root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    return QDir(Root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
   }
   bool Fetch(const ScriptedAnswer& answer, const DownloadLimits& limits = DownloadLimits{}) {
     server.Answer(kPath, answer);
@@ -59,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MovieCase{"SmallestMovie", FwsMovie(33), true},
                       MovieCase{"ZlibWithLength", CwsMovie(300000), true},
                       MovieCase{"ZlibCloseDelimited", CwsMovie(300000), false},
-                      MovieCase{"LzmaWithLength", ZwsMovie(4000), true},
-                      MovieCase{"LzmaCloseDelimited", ZwsMovie(4000), false}),
+                      MovieCase{"LzmaWithLength", ZwsMovie(40000), true},
+                      MovieCase{"LzmaCloseDelimited", ZwsMovie(40000), false}),
     [](const ::testing::TestParamInfo<MovieCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadFileTest, ChunkedBodyArrivesWhole) {
@@ -79,6 +81,74 @@ TEST_F(DownloadFileTest, ReplacesAnOlderFileOnSuccess) {
   ASSERT_TRUE(Fetch(WithLength(200, movie)));
   EXPECT_EQ(ReadWholeFile(Target()), movie);
   EXPECT_EQ(Entries(), QStringList{QStringLiteral("game.swf")});
+}
+
+// Whoever fetched it, every user of the shared folder plays the movie.
+TEST_F(DownloadFileTest, MovieIsReadableByEveryoneWhateverTheUmask) {
+  const mode_t before = ::umask(077);
+  const bool fetched = Fetch(WithLength(200, FwsMovie(3000)));
+  ::umask(before);
+  ASSERT_TRUE(fetched);
+  struct stat status {};
+  ASSERT_EQ(::stat(QFile::encodeName(Target()).constData(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0644u);
+}
+
+// Someone else planted a link at the target, to a file that the download must
+// not write: one that exists, and one that a write through the link would
+// create. Whether the movie arrives or not, the link and what it points to
+// stay as they were, and nothing else is left behind.
+struct PlantedLink {
+  const char* name;
+  bool pointsToAFile;
+  bool movieArrives;
+};
+
+class LinkAtTheTarget : public DownloadFileTest,
+                        public ::testing::WithParamInterface<PlantedLink> {};
+
+TEST_P(LinkAtTheTarget, IsNeitherFollowedNorReplaced) {
+  const PlantedLink& c = GetParam();
+  const QString victim = Root() + QStringLiteral("elsewhere/victim.txt");
+  MakeFolder(QStringLiteral("elsewhere"));
+  if (c.pointsToAFile) {
+    WriteFile(QStringLiteral("elsewhere/victim.txt"), "precious");
+  }
+  ASSERT_TRUE(QFile::link(victim, Target()));
+
+  const QByteArray movie = FwsMovie(3000);
+  EXPECT_FALSE(Fetch(c.movieArrives ? WithLength(200, movie) : WithLength(404, movie)));
+
+  EXPECT_TRUE(QFileInfo(Target()).isSymLink());
+  EXPECT_EQ(QFileInfo(Target()).symLinkTarget(), victim);
+  if (c.pointsToAFile) {
+    EXPECT_EQ(ReadWholeFile(victim), "precious");
+  } else {
+    EXPECT_FALSE(QFileInfo::exists(victim));
+  }
+  EXPECT_EQ(Entries(), (QStringList{QStringLiteral("elsewhere"), QStringLiteral("game.swf")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Download, LinkAtTheTarget,
+                         ::testing::Values(PlantedLink{"ToAFileMovieArrives", true, true},
+                                           PlantedLink{"ToAFileMovieFails", true, false},
+                                           PlantedLink{"ToNothingMovieArrives", false, true},
+                                           PlantedLink{"ToNothingMovieFails", false, false}),
+                         [](const ::testing::TestParamInfo<PlantedLink>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// Fast enough for the low-speed rule, but longer than a whole transfer may take.
+TEST_F(DownloadFileTest, TransferLongerThanTheTimeLimitFails) {
+  DownloadLimits limits;
+  limits.lowSpeed = 100;
+  limits.lowSpeedTime = std::chrono::seconds(1);
+  limits.maxTime = std::chrono::seconds(2);
+  ScriptedAnswer answer = WithLength(200, FwsMovie(20000));
+  answer.trickleBytes = 200;  // 2000 bytes a second: whole after 10 s
+  answer.trickleIntervalMs = 100;
+  EXPECT_FALSE(Fetch(answer, limits));
+  EXPECT_TRUE(Entries().isEmpty());
 }
 
 TEST_F(DownloadFileTest, FollowsAnHttpRedirect) {

@@ -143,6 +143,13 @@ ScriptedAnswer Raw(const QByteArray& head) {
   return answer;
 }
 
+// The whole answer, in the end, but bytes at a time.
+ScriptedAnswer Trickling(ScriptedAnswer answer, int bytes, int intervalMs) {
+  answer.trickleBytes = bytes;
+  answer.trickleIntervalMs = intervalMs;
+  return answer;
+}
+
 const QByteArray kGood = FwsMovie(900);
 const QByteArray kAnnounceWhole =
     HttpHead(200, "OK", {"Content-Length: " + QByteArray::number(kMovie.size())});
@@ -155,6 +162,8 @@ std::vector<Fault> Faults() {
       {"ClosedBeforeContentLength", Raw(kAnnounceWhole + kMovie.left(kMovie.size() / 2))},
       {"StalledMidBody", Holding(kAnnounceWhole + kMovie.left(kMovie.size() / 2))},
       {"StalledBeforeAnswering", Holding(QByteArray())},
+      // 200 bytes a second: the movie would be whole after 20 s.
+      {"TricklingBelowTheLowSpeed", Trickling(WithLength(200, kMovie), 20, 100)},
       {"CloseDelimitedCutShort", CloseDelimited(kMovie.left(kMovie.size() - 10))},
       {"CloseDelimitedZlibCutShort", CloseDelimited(CwsMovie(200000).chopped(40))},
       {"ChunkedCutShort",
@@ -180,7 +189,7 @@ TEST_P(DownloadFault, ReportsFailureAndKeepsTheFolderAsItWas) {
   }
   server.Answer(kServerPath, fault.answer);
   DownloadLimits limits;
-  limits.stallTime = std::chrono::seconds(1);
+  limits.lowSpeedTime = std::chrono::seconds(1);
   limits.maxBytes = fault.maxBytes;
   Download(limits);
 

@@ -5,6 +5,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 // Lives on the responder's thread and owns every socket there.
 class ResponderWorker final : public QObject {
@@ -36,6 +37,10 @@ class ResponderWorker final : public QObject {
   }
 
   void Send(QTcpSocket* socket, const ScriptedAnswer& answer) {
+    if (answer.trickleBytes > 0) {
+      Trickle(socket, answer);
+      return;
+    }
     socket->write(answer.head);
     auto left = std::make_shared<qint64>(answer.repeatCount);
     const auto pump = [socket, answer, left] {
@@ -54,6 +59,23 @@ class ResponderWorker final : public QObject {
     };
     connect(socket, &QTcpSocket::bytesWritten, socket, pump);
     pump();
+  }
+
+  static void Trickle(QTcpSocket* socket, const ScriptedAnswer& answer) {
+    auto left = std::make_shared<QByteArray>(
+        answer.head + answer.repeat.repeated(answer.repeatCount) + answer.tail);
+    auto* timer = new QTimer(socket);
+    connect(timer, &QTimer::timeout, socket, [socket, answer, left, timer] {
+      socket->write(left->left(answer.trickleBytes));
+      left->remove(0, answer.trickleBytes);
+      if (left->isEmpty()) {
+        timer->stop();
+        if (answer.ending == ScriptedAnswer::Ending::Close) {
+          socket->disconnectFromHost();
+        }
+      }
+    });
+    timer->start(answer.trickleIntervalMs);
   }
 
   ScriptedResponder& m_owner;

@@ -23,6 +23,10 @@ struct ScriptedAnswer {
   qint64 repeatCount = 0;
   QByteArray tail;                // sent after the repeats
   Ending ending = Ending::Close;  // Hold keeps the connection open, silent
+  // When set, all of the above goes out this many bytes per interval
+  // instead: a server that trickles.
+  int trickleBytes = 0;
+  int trickleIntervalMs = 0;
 };
 
 // A complete answer with the given status, headers and body.

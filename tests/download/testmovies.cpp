@@ -1,14 +1,15 @@
 #include "testmovies.h"
 
+#include <QtEndian>
+
+#include <lzma.h>
 #include <zlib.h>
 
 namespace {
 
 QByteArray LittleEndian32(quint32 value) {
   QByteArray bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) {
-    bytes[i] = char((value >> (8 * i)) & 0xff);
-  }
+  qToLittleEndian(value, bytes.data());
   return bytes;
 }
 
@@ -48,8 +49,23 @@ QByteArray CwsMovie(int uncompressedSize) {
   return "CWS" + plain.mid(3, 5) + packed;
 }
 
-QByteArray ZwsMovie(int payloadSize) {
-  const QByteArray payload(payloadSize, '\x5a');
-  return "ZWS" + QByteArray(1, '\x0d') + LittleEndian32(quint32(payloadSize * 3)) +
-         LittleEndian32(quint32(payloadSize)) + QByteArray::fromHex("5d00001000") + payload;
+QByteArray ZwsMovie(int uncompressedSize, bool endMarker) {
+  const QByteArray plain = FwsMovie(uncompressedSize);
+  lzma_options_lzma options{};
+  lzma_lzma_preset(&options, 6);
+  options.dict_size = 1 << 16;
+  options.ext_flags = endMarker ? LZMA_LZMA1EXT_ALLOW_EOPM : 0;
+  lzma_filter filters[2] = {{LZMA_FILTER_LZMA1EXT, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+  QByteArray packed(plain.size() + 1024, '\0');
+  size_t packedSize = 0;
+  lzma_raw_buffer_encode(filters, nullptr, reinterpret_cast<const uint8_t*>(plain.constData()) + 8,
+                         size_t(plain.size() - 8), reinterpret_cast<uint8_t*>(packed.data()),
+                         &packedSize, size_t(packed.size()));
+  packed.resize(qsizetype(packedSize));
+  // The five property bytes are the same as plain LZMA1's.
+  lzma_filter plainLzma[2] = {{LZMA_FILTER_LZMA1, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+  QByteArray properties(5, '\0');
+  lzma_properties_encode(plainLzma, reinterpret_cast<uint8_t*>(properties.data()));
+  return "ZWS" + QByteArray(1, '\x0d') + plain.mid(4, 4) + LittleEndian32(quint32(packed.size())) +
+         properties + packed;
 }

@@ -9,7 +9,9 @@
 QByteArray FwsMovie(int size);
 // The same movie zlib-compressed, its length field the uncompressed size.
 QByteArray CwsMovie(int uncompressedSize);
-// An LZMA-style movie whose compressed-length field matches its payload.
-QByteArray ZwsMovie(int payloadSize);
+// The same movie LZMA-compressed: its length field the uncompressed size, its
+// compressed-length field the size of the LZMA data, which ends with an end
+// marker or, as the stated length allows, without one.
+QByteArray ZwsMovie(int uncompressedSize, bool endMarker = false);
 // Sets a movie's 32-bit length field (bytes 4 to 7).
 QByteArray WithLengthField(QByteArray movie, quint32 length);

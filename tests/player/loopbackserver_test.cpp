@@ -1,9 +1,23 @@
 // The loopback server that feeds Ruffle and the movie to the web view.
 
 #include <QCoreApplication>
-#include <QTcpServer>
+#include <QDir>
+#include <QTimer>
 #include <QUrl>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "httpclient.h"
@@ -18,18 +32,21 @@ const QByteArray kWasm = QByteArray("\0asm\1\0\0\0", 8) + QByteArray(100000, 'w'
 
 class LoopbackServerTest : public TempFolderTest {
  protected:
-  void SetUp() override {
+  void SetUp() override { StartServer(LoopbackLimits{}); }
+
+  void StartServer(const LoopbackLimits& limits) {
     WriteFile(QStringLiteral("secret.txt"), kSecret);
     WriteFile(QStringLiteral("ruffle/ruffle.js"), kRuffleJs);
     WriteFile(QStringLiteral("ruffle/core.ruffle.0123.js"), "core");
     WriteFile(QStringLiteral("ruffle/0123.wasm"), kWasm);
     WriteFile(QStringLiteral("ruffle/ruffle.js.map"), kSecret);
     WriteFile(QStringLiteral("ruffle/LICENSE_MIT"), kSecret);
-    m_server = std::make_unique<LoopbackServer>(Root() + QStringLiteral("ruffle/"),
-                                                QByteArrayLiteral("quillet://player"));
+    m_server = std::make_unique<LoopbackServer>(
+        Root() + QStringLiteral("ruffle/"), QByteArrayLiteral("quillet://player"), nullptr, limits);
     QString error;
     ASSERT_TRUE(m_server->Start(&error)) << error.toStdString();
     port = m_server->Port();
+    m_host = "127.0.0.1:" + QByteArray::number(port);
     // "/<token>/"
     base = QUrl(m_server->BaseUrl()).path().toUtf8();
   }
@@ -40,6 +57,7 @@ class LoopbackServerTest : public TempFolderTest {
   std::unique_ptr<LoopbackServer> m_server;
   quint16 port = 0;
   QByteArray base;
+  QByteArray m_host;  // "127.0.0.1:<port>"
 };
 
 TEST_F(LoopbackServerTest, TokenIsLongAndRandom) {
@@ -178,10 +196,7 @@ TEST_F(LoopbackServerTest, RefusesOtherHostHeaders) {
 }
 
 TEST_F(LoopbackServerTest, ListensOnLoopbackOnly) {
-  const QList<QTcpServer*> servers = m_server->servers();
-  ASSERT_FALSE(servers.isEmpty());
-  for (QTcpServer* s : servers)
-    EXPECT_EQ(s->serverAddress(), QHostAddress(QHostAddress::LocalHost));
+  EXPECT_EQ(Fetch(port, Get(port, Path("ruffle/ruffle.js"))).status, 200);
   // Other loopback addresses reach a socket bound to any address, but not ours.
   for (const QHostAddress& other :
        {QHostAddress(QStringLiteral("127.0.0.2")), QHostAddress(QHostAddress::LocalHostIPv6)}) {
@@ -213,6 +228,166 @@ TEST_F(LoopbackServerTest, StalledAndConcurrentClientsDoNotBlockOthers) {
   EXPECT_EQ(stalled.Socket().state(), QAbstractSocket::ConnectedState);
   // And a later client is served too.
   EXPECT_EQ(Fetch(port, Get(port, Path("ruffle/ruffle.js"))).status, 200);
+}
+
+TEST_F(LoopbackServerTest, RefusesARequestThatAnnouncesABody) {
+  const QByteArray start = "GET " + Path("ruffle/ruffle.js") +
+                           " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) + "\r\n";
+  for (const QByteArray& rest :
+       {QByteArray("Content-Length: 5\r\n\r\nhello"), QByteArray("content-length:1\r\n\r\nx"),
+        QByteArray("Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"),
+        QByteArray("Content-Length: 0\r\nContent-Length: 5\r\n\r\nhello")}) {
+    const HttpReply reply = Fetch(port, start + rest);
+    EXPECT_FALSE(reply.raw.contains(kRuffleJs)) << rest.toStdString();
+    EXPECT_TRUE(reply.status == 400 || reply.status == 0) << rest.toStdString();
+  }
+  EXPECT_EQ(Fetch(port, start + "Content-Length: 0\r\n\r\n").body, kRuffleJs);
+}
+
+TEST_F(LoopbackServerTest, RefusesAnOversizedHead) {
+  const QByteArray target = Path("ruffle/ruffle.js");
+  const HttpReply reply =
+      Fetch(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
+                      "\r\nX-Filler: " + QByteArray(20000, 'x') + "\r\n\r\n");
+  EXPECT_EQ(reply.status, 431);
+  EXPECT_FALSE(reply.raw.contains(kRuffleJs));
+}
+
+// Connects to the server from another thread and sends a head that announces
+// a 1 GB body, then the body, until the server breaks the connection or
+// 64 MiB have gone. Returns how much the system took.
+qint64 SendHugeBody(quint16 port, const QByteArray& head, bool* broken) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const timeval patience{10, 0};  // a server that stops reading without closing
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
+  qint64 sent = 0;
+  *broken = false;
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+      ::send(fd, head.constData(), size_t(head.size()), MSG_NOSIGNAL) == head.size()) {
+    const QByteArray block(64 * 1024, 'x');
+    while (sent < qint64(64) * 1024 * 1024) {
+      const ssize_t n = ::send(fd, block.constData(), size_t(block.size()), MSG_NOSIGNAL);
+      if (n <= 0) {
+        *broken = errno == ECONNRESET || errno == EPIPE;
+        break;
+      }
+      sent += n;
+    }
+  }
+  ::close(fd);
+  return sent;
+}
+
+// No token, a wrong Host, and a body of 1 GB announced: the server answers by
+// the head and closes, so the sender is cut off after little more than what
+// the system's socket buffers hold, and nothing of the body is kept.
+TEST_F(LoopbackServerTest, RefusesAHugeBodyWithoutReadingIt) {
+  for (const QByteArray& target : {QByteArray("/"), Path("ruffle/ruffle.js")}) {
+    const QByteArray head = "GET " + target +
+                            " HTTP/1.1\r\nHost: " + (target == "/" ? QByteArray("x") : m_host) +
+                            "\r\nContent-Length: 1073741824\r\n\r\n";
+    std::atomic<bool> done{false};
+    bool broken = false;
+    qint64 sent = 0;
+    std::thread sender([&] {
+      sent = SendHugeBody(port, head, &broken);
+      done = true;
+    });
+    WaitUntil([&] { return done.load(); }, 60000);
+    sender.join();
+    EXPECT_TRUE(broken) << target.toStdString();
+    EXPECT_LT(sent, qint64(32) * 1024 * 1024) << target.toStdString();
+  }
+}
+
+TEST_F(LoopbackServerTest, ClosesIdleAndSlowConnections) {
+  LoopbackLimits limits;
+  limits.headTimeout = std::chrono::milliseconds(300);
+  StartServer(limits);
+  RawHttpRequest idle(port, QByteArray());
+  // Sends a byte every 50 ms, for ever: the head's time is counted in all.
+  RawHttpRequest slow(port, "G");
+  QTimer drip;
+  QObject::connect(&drip, &QTimer::timeout, &slow.Socket(), [&slow] { slow.Socket().write("E"); });
+  drip.start(50);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return idle.Socket().state() == QAbstractSocket::UnconnectedState &&
+               slow.Socket().state() == QAbstractSocket::UnconnectedState;
+      },
+      5000));
+  EXPECT_EQ(Fetch(port, Get(port, Path("ruffle/ruffle.js"))).status, 200);
+}
+
+// Another local process opens far more idle connections than the server
+// keeps, and more than this process has descriptors for; the web view's
+// requests are still served.
+TEST_F(LoopbackServerTest, FloodOfIdleSocketsLeavesRequestsServed) {
+  LoopbackLimits limits;
+  limits.maxConnections = 16;
+  StartServer(limits);
+  rlimit before{};
+  ::getrlimit(RLIMIT_NOFILE, &before);
+  rlimit few = before;
+  few.rlim_cur = rlim_t(QDir(QStringLiteral("/proc/self/fd")).count()) + 100;
+  ::setrlimit(RLIMIT_NOFILE, &few);
+
+  constexpr int kIdle = 250;
+  int ready[2];
+  int release[2];
+  ASSERT_EQ(::pipe2(ready, O_NONBLOCK), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Only system calls from here on.
+    ::close(ready[0]);
+    ::close(release[1]);
+    rlimit most{};
+    ::getrlimit(RLIMIT_NOFILE, &most);
+    most.rlim_cur = most.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &most);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int opened = 0;
+    for (; opened < kIdle; ++opened) {
+      const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+      if (fd < 0 ||
+          (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
+           errno != EINPROGRESS)) {
+        break;
+      }
+      // A connection the server's queue has no room for is retried after 1 s.
+      pollfd connected{fd, POLLOUT, 0};
+      if (::poll(&connected, 1, 2500) != 1) {
+        break;  // the server takes no more
+      }
+    }
+    ::write(ready[1], &opened, sizeof opened);
+    ::read(release[0], &opened, 1);  // until the test is over
+    ::_exit(0);
+  }
+  ::close(ready[1]);
+  ::close(release[0]);
+  int opened = 0;
+  WaitUntil([&] { return ::read(ready[0], &opened, sizeof opened) == sizeof opened; }, 120000);
+  const HttpReply reply = Fetch(port, Get(port, Path("ruffle/ruffle.js")));
+  const HttpReply again = Fetch(port, Get(port, Path("ruffle/0123.wasm")));
+  ::setrlimit(RLIMIT_NOFILE, &before);
+
+  ::close(release[1]);
+  ::close(ready[0]);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_GT(opened, 100);
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.body, kRuffleJs);
+  EXPECT_EQ(again.body, kWasm);
 }
 
 TEST_F(LoopbackServerTest, RefusesToStartWithoutRuffle) {

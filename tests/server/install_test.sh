@@ -58,7 +58,8 @@ cmp -s "$stage/usr/share/applications/$app.desktop" "$desktop" || fail "desktop 
 cmp -s "$stage/usr/share/metainfo/$app.metainfo.xml" "$metainfo" || fail "metainfo not installed"
 pbox="$stage/var/opt/Playshare/pbox"
 [ -d "$pbox" ] || fail "the shared game folder is not made"
-[ "$(stat -c %a "$pbox" 2>/dev/null)" = 1777 ] || fail "the shared game folder is not open to every user"
+[ "$(stat -c %a "$pbox" 2>/dev/null)" = 1777 ] || fail "the shared game folder is not open to every user, sticky"
+[ "$(stat -c %a "$(dirname "$pbox")" 2>/dev/null)" = 755 ] || fail "others may write to the shared game folder's parent"
 
 # --- the icon, in a size the icon theme looks in, under the desktop entry's name
 icon=$(sed -n 's/^Icon=//p' "$desktop")

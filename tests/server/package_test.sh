@@ -43,13 +43,20 @@ fi
 dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./postrm 2>/dev/null | grep -q 'mkdir -m 755 /var/opt' ||
   fail "no postrm that keeps /var/opt"
 
+# A shared game folder made before the package gets the package's owner and mode.
+postinst=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./postinst 2>/dev/null)
+grep -q 'chmod 1777 /var/opt/Playshare/pbox' <<<"$postinst" &&
+  grep -q 'chown root:root /var/opt/Playshare/pbox' <<<"$postinst" ||
+  fail "no postinst that makes the shared game folder root's and sticky"
+
 dpkg-deb -c "$deb" >"$out/contents"
 has() { grep -qE "$1" "$out/contents" || fail "the package lacks $2"; }
 has ' \./opt/quillet/Common/$' "the Common folder"
 has ' \./usr/bin/quillet -> \.\./\.\./opt/quillet/quillet$' "the /usr/bin link"
 has ' \./usr/share/applications/org\.quillet\.Quillet\.desktop$' "the desktop entry"
 has ' \./usr/share/metainfo/org\.quillet\.Quillet\.metainfo\.xml$' "the metainfo"
-has '^drwxrwxrwt .* \./var/opt/Playshare/pbox/$' "the shared game folder open to all"
+has '^drwxrwxrwt root/root .* \./var/opt/Playshare/pbox/$' "the shared game folder open to all, and sticky"
+has '^drwxr-xr-x root/root .* \./var/opt/Playshare/$' "a parent of the shared game folder that is root's alone"
 [ -e "$build/bin/quillet" ] && has '^-rwxr-xr-x .* \./opt/quillet/quillet$' "the executable"
 [ -e "$build/bin/ruffle/ruffle.js" ] && has ' \./opt/quillet/ruffle/ruffle\.js$' "Ruffle"
 grep -q '\./usr/local' "$out/contents" && fail "the package has files under /usr/local"

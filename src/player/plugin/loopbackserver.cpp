@@ -3,14 +3,23 @@
 #include <QDir>
 #include <QFile>
 #include <QHostAddress>
-#include <QHttpServerRequest>
-#include <QHttpServerResponder>
 #include <QRandomGenerator>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 namespace {
 
-using Status = QHttpServerResponder::StatusCode;
+// A file is sent in pieces, with no more than this queued on the socket: a
+// 14 MB .wasm never sits in memory whole.
+constexpr qint64 kPieceBytes = 64 * 1024;
+constexpr qint64 kQueuedBytes = 256 * 1024;
 
 QByteArray RandomToken() {
   // 16 bytes from the system's generator: 128 bits, as 32 hex digits.
@@ -25,27 +34,166 @@ QByteArray MimeTypeOf(const QString& fileName) {
   return "text/javascript";
 }
 
-// The request's path still percent-encoded, so that "%2e%2e" or "%00" can
-// never turn into something that matches.
-QByteArray EncodedPath(const QHttpServerRequest& request) {
-  const QUrl url = request.url();
-  if (url.hasQuery() || url.hasFragment())
-    return {};
-  return url.path(QUrl::FullyEncoded).toUtf8();
+QByteArray ReasonPhrase(int status) {
+  switch (status) {
+    case 200:
+      return "OK";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 431:
+      return "Request Header Fields Too Large";
+    default:
+      return "Bad Request";
+  }
 }
 
-void Refuse(QHttpServerResponder& responder, Status status) {
-  responder.write(QByteArray(), QByteArrayLiteral("text/plain"), status);
+// The lines of a request head (without its closing blank line), split at
+// CRLF only.
+QList<QByteArray> HeadLines(const QByteArray& head) {
+  QList<QByteArray> lines;
+  qsizetype from = 0;
+  for (;;) {
+    const qsizetype end = head.indexOf("\r\n", from);
+    lines << head.mid(from, end < 0 ? -1 : end - from);
+    if (end < 0)
+      return lines;
+    from = end + 2;
+  }
 }
 
 }  // namespace
 
+// One client connection: it reads a bounded request head, then answers and
+// closes, reading nothing more.
+class LoopbackConnection final : public QObject {
+ public:
+  LoopbackConnection(LoopbackServer& server, QTcpSocket* socket)
+      : QObject(&server), m_server(server), m_socket(socket) {
+    m_socket->setParent(this);
+    // Qt itself takes no more from the system than this while the head is awaited.
+    m_socket->setReadBufferSize(server.m_limits.maxHeadBytes + 4);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &LoopbackConnection::Drop);
+    connect(m_socket, &QTcpSocket::readyRead, this, &LoopbackConnection::Read);
+    connect(m_socket, &QTcpSocket::bytesWritten, this, &LoopbackConnection::Written);
+    connect(m_socket, &QTcpSocket::disconnected, this, &LoopbackConnection::Drop);
+  }
+
+  void Start() {
+    m_timer.start(m_server.m_limits.headTimeout);
+    Read();  // the head may be waiting already
+  }
+
+  bool HasHead() const { return m_state != State::Head; }
+
+  // Ends the connection at once, whatever it was doing.
+  void Drop() {
+    if (m_state == State::Done)
+      return;
+    m_state = State::Done;
+    m_timer.stop();
+    m_server.Forget(this);
+    m_socket->abort();
+    deleteLater();
+  }
+
+ private:
+  enum class State { Head, Sending, Done };
+
+  void Read() {
+    if (m_state != State::Head)
+      return;
+    const int limit = m_server.m_limits.maxHeadBytes;
+    m_head += m_socket->read(limit + 4 - m_head.size());
+    const qsizetype end = m_head.indexOf("\r\n\r\n");
+    if (end < 0 && m_head.size() < limit + 4)
+      return;
+    if (end < 0 || end > limit) {
+      LoopbackServer::Verdict tooLarge;
+      tooLarge.status = 431;
+      Respond(tooLarge);
+      return;
+    }
+    m_head.truncate(end);
+    Respond(m_server.Judge(m_head));
+  }
+
+  void Respond(LoopbackServer::Verdict verdict) {
+    m_state = State::Sending;
+    m_head.clear();
+    m_timer.start(m_server.m_limits.sendTimeout);
+    qint64 length = 0;
+    if (verdict.status == 200 && !Open(verdict.entry.file, &length))
+      verdict.status = 404;
+    const bool found = verdict.status == 200;
+    m_socket->write(
+        m_server.ResponseHead(verdict.status, found ? &verdict.entry : nullptr, length));
+    m_left = found && !verdict.head ? length : 0;
+    Pump();
+  }
+
+  // Only a regular file is served, as long as it is now. Opened without
+  // blocking, so that a FIFO in a movie's place cannot hold the UI thread.
+  bool Open(const QString& path, qint64* length) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+      return false;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        !m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+      ::close(fd);
+      return false;
+    }
+    *length = status.st_size;
+    return true;
+  }
+
+  void Written() {
+    if (m_state != State::Sending)
+      return;
+    m_timer.start(m_server.m_limits.sendTimeout);
+    Pump();
+  }
+
+  void Pump() {
+    while (m_left > 0 && m_socket->bytesToWrite() < kQueuedBytes) {
+      const QByteArray piece = m_file.read(std::min(m_left, kPieceBytes));
+      if (piece.isEmpty()) {
+        Drop();  // the file shrank: the answer can no longer be whole
+        return;
+      }
+      m_socket->write(piece);
+      m_left -= piece.size();
+    }
+    if (m_left == 0 && m_socket->state() == QAbstractSocket::ConnectedState) {
+      m_file.close();
+      // Closes once the queue is written; a client that stops taking it is
+      // dropped by the timer.
+      m_socket->disconnectFromHost();
+    }
+  }
+
+  LoopbackServer& m_server;
+  QTcpSocket* m_socket;
+  QTimer m_timer;
+  State m_state = State::Head;
+  QByteArray m_head;
+  QFile m_file;
+  qint64 m_left = 0;
+};
+
 LoopbackServer::LoopbackServer(const QString& ruffleFolder, const QByteArray& allowedOrigin,
-                               QObject* parent)
-    : QAbstractHttpServer(parent),
+                               QObject* parent, const LoopbackLimits& limits)
+    : QObject(parent),
       m_ruffleFolder(ruffleFolder),
       m_allowedOrigin(allowedOrigin),
+      m_limits(limits),
       m_token(RandomToken()) {}
+
+LoopbackServer::~LoopbackServer() = default;
 
 bool LoopbackServer::Start(QString* error) {
   // Only the script and WebAssembly files are served; source maps and
@@ -59,13 +207,17 @@ bool LoopbackServer::Start(QString* error) {
     return false;
   }
 
-  auto* tcp = new QTcpServer(this);
-  if (!tcp->listen(QHostAddress::LocalHost, 0)) {
-    *error = QStringLiteral("Cannot listen on 127.0.0.1: ") + tcp->errorString();
+  m_tcp = new QTcpServer(this);
+  if (!m_tcp->listen(QHostAddress::LocalHost, 0)) {
+    *error = QStringLiteral("Cannot listen on 127.0.0.1: ") + m_tcp->errorString();
     return false;
   }
-  bind(tcp);
-  m_port = tcp->serverPort();
+  connect(m_tcp, &QTcpServer::newConnection, this, &LoopbackServer::Accept);
+  // Qt stops accepting when the process runs out of descriptors; try again
+  // a little later rather than never.
+  connect(m_tcp, &QTcpServer::acceptError, this,
+          [this] { QTimer::singleShot(1000, m_tcp, [this] { m_tcp->resumeAccepting(); }); });
+  m_port = m_tcp->serverPort();
   m_host = "127.0.0.1:" + QByteArray::number(m_port);
 
   for (const QString& name : names) {
@@ -91,44 +243,86 @@ QUrl LoopbackServer::ServeMovie(const QString& filePath) {
   return QUrl(BaseUrl() + QStringLiteral("movie/%1.swf").arg(m_movieGeneration));
 }
 
-bool LoopbackServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-  QHttpServerResponder responder = makeResponder(request, socket);
-  const auto method = request.method();
-  const bool head = method == QHttpServerRequest::Method::Head;
-  if (method != QHttpServerRequest::Method::Get && !head) {
-    Refuse(responder, Status::MethodNotAllowed);
-    return true;
+void LoopbackServer::Accept() {
+  while (QTcpSocket* socket = m_tcp->nextPendingConnection()) {
+    if (int(m_connections.size()) >= m_limits.maxConnections) {
+      const auto waiting = std::find_if(m_connections.begin(), m_connections.end(),
+                                        [](LoopbackConnection* c) { return !c->HasHead(); });
+      if (waiting == m_connections.end()) {
+        socket->abort();
+        socket->deleteLater();
+        continue;
+      }
+      (*waiting)->Drop();
+    }
+    auto* connection = new LoopbackConnection(*this, socket);
+    m_connections.push_back(connection);
+    connection->Start();
   }
-  // Another Host header means the request was not made for this server: a
-  // rebound DNS name, say. (Qt builds the request's URL from this header, even
-  // for an absolute request target.)
-  if (request.value("Host") != m_host) {
-    Refuse(responder, Status::BadRequest);
-    return true;
-  }
-  const auto it = m_entries.constFind(EncodedPath(request));
-  if (it == m_entries.constEnd()) {
-    Refuse(responder, Status::NotFound);
-    return true;
-  }
-  QFile file(it->file);
-  if (!file.open(QIODevice::ReadOnly)) {
-    Refuse(responder, Status::NotFound);
-    return true;
-  }
-  const QByteArray body = file.readAll();
-  const QByteArray cache = it->noStore ? "no-store" : "no-cache";
-  responder.writeStatusLine(Status::Ok);
-  responder.writeHeaders({{"Content-Type", it->mimeType},
-                          {"Content-Length", QByteArray::number(body.size())},
-                          {"Cache-Control", cache},
-                          {"Access-Control-Allow-Origin", m_allowedOrigin},
-                          {"X-Content-Type-Options", "nosniff"}});
-  responder.writeBody(head ? QByteArray() : body);
-  return true;
 }
 
-void LoopbackServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
-  QHttpServerResponder responder = makeResponder(request, socket);
-  Refuse(responder, Status::NotFound);
+void LoopbackServer::Forget(LoopbackConnection* connection) {
+  m_connections.remove(connection);
+}
+
+// The request is judged by its head alone; the path is compared still
+// percent-encoded and byte for byte, so that "%2e%2e", "%00" or a backslash
+// can never turn into something that matches.
+LoopbackServer::Verdict LoopbackServer::Judge(const QByteArray& requestHead) const {
+  Verdict verdict;  // 400 until proven otherwise
+  const QList<QByteArray> lines = HeadLines(requestHead);
+  for (const QByteArray& line : lines) {
+    if (line.contains('\r') || line.contains('\n') || line.contains('\0'))
+      return verdict;
+  }
+  const QList<QByteArray> request = lines.constFirst().split(' ');
+  if (request.size() != 3 || (request[2] != "HTTP/1.1" && request[2] != "HTTP/1.0"))
+    return verdict;
+  if (request[0] != "GET" && request[0] != "HEAD") {
+    verdict.status = 405;
+    return verdict;
+  }
+  verdict.head = request[0] == "HEAD";
+
+  int hosts = 0;
+  QByteArray host;
+  bool body = false;
+  for (qsizetype i = 1; i < lines.size(); ++i) {
+    const qsizetype colon = lines[i].indexOf(':');
+    const QByteArray name = lines[i].left(colon).toLower();
+    // No name, or white space in it (a folded line among them).
+    if (colon <= 0 || name.contains(' ') || name.contains('\t'))
+      return verdict;
+    const QByteArray value = lines[i].mid(colon + 1).trimmed();
+    if (name == "host") {
+      ++hosts;
+      host = value;
+    } else if (name == "transfer-encoding" || (name == "content-length" && value != "0")) {
+      body = true;
+    }
+  }
+  // Another Host header means the request was not made for this server: a
+  // rebound DNS name, say. A body is never wanted, so never read.
+  if (hosts != 1 || host != m_host || body)
+    return verdict;
+  const auto it = m_entries.constFind(request[1]);
+  verdict.status = it == m_entries.constEnd() ? 404 : 200;
+  if (verdict.status == 200)
+    verdict.entry = *it;
+  return verdict;
+}
+
+QByteArray LoopbackServer::ResponseHead(int status, const Entry* entry, qint64 length) const {
+  QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + ReasonPhrase(status) + "\r\n";
+  if (entry) {
+    head += "Content-Type: " + entry->mimeType +
+            "\r\nCache-Control: " + (entry->noStore ? "no-store" : "no-cache") +
+            "\r\nAccess-Control-Allow-Origin: " + m_allowedOrigin + "\r\n";
+  } else {
+    head += "Content-Type: text/plain\r\n";
+  }
+  if (status == 405)
+    head += "Allow: GET, HEAD\r\n";
+  return head + "Content-Length: " + QByteArray::number(length) +
+         "\r\nX-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n";
 }
