@@ -119,10 +119,14 @@ int MeasureOnce(const QString& programFolder, const QString& movie, int idleMs,
   QObject::connect(&flash, &TShockwaveFlash::movieFailed, &flash, [&] { emptied = true; });
   flash.SetMovie(QString());
   clock.restart();
-  while ((!emptied || clock.elapsed() < 300) && clock.elapsed() < 10000)
+  // Until the empty player shows: the old movie's stage can linger a while.
+  const auto corner = [] {
+    return QGuiApplication::primaryScreen()->grabWindow(0, 2, 2, 1, 1).toImage().pixelColor(0, 0);
+  };
+  while ((!emptied || clock.elapsed() < 300 || corner() == QColor(0x20, 0x20, 0x20)) &&
+         clock.elapsed() < 10000)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  const QColor empty =
-      QGuiApplication::primaryScreen()->grabWindow(0, 2, 2, 1, 1).toImage().pixelColor(0, 0);
+  const QColor empty = corner();
   clock.restart();
   flash.SetMovie(movie);
   flash.Play();
