@@ -139,8 +139,9 @@ TEST_F(SaveStoreTest, BoundsEachGameAndAllGames) {
 }
 
 TEST_F(SaveStoreTest, HandsAGameNoMoreThanItsBound) {
-  // Files put there by hand, over the game's bound: a share of them, within
-  // the bound, is handed over; none is deleted.
+  // Files over the game's bound (an earlier version had none): a share of
+  // them, within the bound, is handed over; none is deleted; and the rest
+  // takes no room from other games.
   const qint64 unit = SaveStore::kCostPerObject;
   {
     SaveStore unbounded(Folder(), 1000 * unit, 1000 * unit);
@@ -149,7 +150,8 @@ TEST_F(SaveStoreTest, HandsAGameNoMoreThanItsBound) {
       ASSERT_TRUE(unbounded.Write(QStringLiteral("g.swf"), QString::number(i),
                                   QString(unit, QLatin1Char('v'))));
   }
-  SaveStore store(Folder(), 10 * unit, 100 * unit);
+  SaveStore store(Folder(), 10 * unit, 25 * unit);
+  EXPECT_EQ(store.Open(QStringLiteral("other.swf")).allowance, 10 * unit);
   const SaveStore::Opened opened = store.Open(QStringLiteral("g.swf"));
   EXPECT_EQ(opened.saves.size(), 4);  // each costs just over 2 units
   EXPECT_EQ(AllFiles().size(), 50);

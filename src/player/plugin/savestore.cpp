@@ -93,13 +93,16 @@ void SaveStore::MoveEarlierSaves() {
 
 void SaveStore::CountAllGames() {
   // The other games are charged by their files' sizes, which are never less
-  // than their keys and values: reading them all would cost more.
+  // than their keys and values: reading them all would cost more. No game is
+  // charged more than its bound, since no more is ever handed over: saves
+  // an earlier version let grow further take no room from other games.
   const QDir folder(m_folder);
   for (const QString& game : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     qint64 charge = 0;
     const QDir files(folder.filePath(game));
     for (const QFileInfo& file : files.entryInfoList({QStringLiteral("*.json")}, QDir::Files))
       charge += file.size() + kCostPerObject;
+    charge = std::min(charge, m_gameBound);
     m_charged.insert(game, charge);
     m_total += charge;
   }
