@@ -2,7 +2,12 @@
 //   ready   from creating the control to Ruffle being loaded in its page;
 //   frame   from SetMovie + Play to the movie's first frame on the screen;
 //   memory  resident size of the program and of its web engine processes
-//           while the movie plays.
+//           while the movie plays;
+//   flood   with a flood movie given: from SetMovie + Play to the movie's
+//           first frame after the flood movie saved as much as it could for
+//           5 s (the runs share one user data folder, so later runs also
+//           start with what earlier floods left); -1 when it did not show
+//           within 60 s.
 // Prints the median of the runs.
 
 #include <QApplication>
@@ -85,7 +90,8 @@ double Median(QList<double> values) {
 // One measurement in this process; prints "ready frame programKb engineKb".
 // idleMs: how long the control waits, ready, before the movie is set (the
 // program creates it at start-up, long before the first game).
-int MeasureOnce(const QString& programFolder, const QString& movie, int idleMs) {
+int MeasureOnce(const QString& programFolder, const QString& movie, int idleMs,
+                const QString& flood) {
   QElapsedTimer clock;
   clock.start();
   TShockwaveFlash flash(programFolder, nullptr);
@@ -113,10 +119,14 @@ int MeasureOnce(const QString& programFolder, const QString& movie, int idleMs) 
   QObject::connect(&flash, &TShockwaveFlash::movieFailed, &flash, [&] { emptied = true; });
   flash.SetMovie(QString());
   clock.restart();
-  while ((!emptied || clock.elapsed() < 300) && clock.elapsed() < 10000)
+  // Until the empty player shows: the old movie's stage can linger a while.
+  const auto corner = [] {
+    return QGuiApplication::primaryScreen()->grabWindow(0, 2, 2, 1, 1).toImage().pixelColor(0, 0);
+  };
+  while ((!emptied || clock.elapsed() < 300 || corner() == QColor(0x20, 0x20, 0x20)) &&
+         clock.elapsed() < 10000)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  const QColor empty =
-      QGuiApplication::primaryScreen()->grabWindow(0, 2, 2, 1, 1).toImage().pixelColor(0, 0);
+  const QColor empty = corner();
   clock.restart();
   flash.SetMovie(movie);
   flash.Play();
@@ -132,10 +142,28 @@ int MeasureOnce(const QString& programFolder, const QString& movie, int idleMs) 
     enginePssKb += ProportionalKb(pid);
   }
   const qint64 self = QCoreApplication::applicationPid();
-  std::printf("%lld %lld %lld %lld %lld %lld %lld\n", static_cast<long long>(readyMs),
+  const qint64 programKb = ResidentKb(self), programPssKb = ProportionalKb(self);
+
+  // The movie again after another flooded its saves.
+  qint64 afterFloodMs = 0;
+  if (!flood.isEmpty()) {
+    flash.SetMovie(flood);
+    flash.Play();
+    clock.restart();
+    while (clock.elapsed() < 5000)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const QColor flooding =
+        QGuiApplication::primaryScreen()->grabWindow(0, 2, 2, 1, 1).toImage().pixelColor(0, 0);
+    clock.restart();
+    flash.SetMovie(movie);
+    flash.Play();
+    afterFloodMs = WaitForStage(clock, flooding);
+  }
+  std::printf("%lld %lld %lld %lld %lld %lld %lld %lld\n", static_cast<long long>(readyMs),
               static_cast<long long>(frameMs), static_cast<long long>(secondMs),
-              static_cast<long long>(ResidentKb(self)), static_cast<long long>(engineKb),
-              static_cast<long long>(ProportionalKb(self)), static_cast<long long>(enginePssKb));
+              static_cast<long long>(programKb), static_cast<long long>(engineKb),
+              static_cast<long long>(programPssKb), static_cast<long long>(enginePssKb),
+              static_cast<long long>(afterFloodMs));
   return frameMs < 0 || secondMs < 0 ? 1 : 0;
 }
 
@@ -147,17 +175,29 @@ int main(int argc, char** argv) {
   const qsizetype onceAt = args.indexOf(QStringLiteral("--once"));
   const bool once = onceAt > 0;
   const int idleMs = once ? args.value(onceAt + 1).toInt() : 0;
+  const QString onceFlood = once ? args.value(onceAt + 2) : QString();
   if (once)
     args = args.mid(0, onceAt);
   if (args.size() < 3) {
-    std::fputs("usage: flash_bench <program folder> <movie> [runs]\n", stderr);
+    std::fputs("usage: flash_bench <program folder> <movie> [runs [flood movie]]\n", stderr);
     return 2;
   }
   if (once)
-    return MeasureOnce(args[1], args[2], idleMs);
+    return MeasureOnce(args[1], args[2], idleMs, onceFlood);
 
   const int runs = args.size() > 3 ? args[3].toInt() : 5;
-  QList<double> ready, frame, afterIdle, second, programMb, engineMb, programPssMb, enginePssMb;
+  // The flood movie saves for as long as it runs when its name says "flood".
+  QTemporaryDir floodDir;
+  QString flood;
+  if (args.size() > 4) {
+    flood = floodDir.filePath(QStringLiteral("flood.swf"));
+    if (!QFile::copy(args[4], flood)) {
+      std::fprintf(stderr, "cannot copy %s\n", qPrintable(args[4]));
+      return 2;
+    }
+  }
+  QList<double> ready, frame, afterIdle, second, programMb, engineMb, programPssMb, enginePssMb,
+      afterFlood;
   QTemporaryDir data;  // a fresh user data folder, shared by the runs
   // One run in a fresh process; returns its figures, or nothing on failure.
   auto measure = [&](int idle) {
@@ -166,7 +206,7 @@ int main(int argc, char** argv) {
     env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(),
-                {args[1], args[2], QStringLiteral("--once"), QString::number(idle)});
+                {args[1], args[2], QStringLiteral("--once"), QString::number(idle), flood});
     if (!child.waitForFinished(120000) || child.exitCode() != 0) {
       std::fprintf(stderr, "exit %d: %s\n", child.exitCode(),
                    child.readAllStandardError().right(600).constData());
@@ -180,7 +220,7 @@ int main(int argc, char** argv) {
   // A run that fails (a child that timed out or crashed) is tried once more.
   auto measureTwice = [&](int idle) {
     QList<double> values = measure(idle);
-    if (values.size() != 7) {
+    if (values.size() != 8) {
       std::fputs("a run failed; trying it again\n", stderr);
       values = measure(idle);
     }
@@ -189,7 +229,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < runs; ++i) {
     const QList<double> v = measureTwice(0);
     const QList<double> idle = measureTwice(3000);
-    if (v.size() != 7 || idle.size() != 7) {
+    if (v.size() != 8 || idle.size() != 8) {
       std::fprintf(stderr, "run %d failed\n", i + 1);
       return 1;
     }
@@ -201,18 +241,19 @@ int main(int argc, char** argv) {
     engineMb << v[4] / 1024;
     programPssMb << v[5] / 1024;
     enginePssMb << v[6] / 1024;
+    afterFlood << v[7];
     std::printf(
         "run %d: ready %.0f ms, first frame %.0f ms (after 3 s idle %.0f ms, "
-        "next movie %.0f ms), RSS program %.0f MB + web engine %.0f MB, "
-        "PSS %.0f + %.0f MB\n",
-        i + 1, ready.last(), frame.last(), afterIdle.last(), second.last(), programMb.last(),
-        engineMb.last(), programPssMb.last(), enginePssMb.last());
+        "next movie %.0f ms, after a save flood %.0f ms), RSS program %.0f MB + web engine "
+        "%.0f MB, PSS %.0f + %.0f MB\n",
+        i + 1, ready.last(), frame.last(), afterIdle.last(), second.last(), afterFlood.last(),
+        programMb.last(), engineMb.last(), programPssMb.last(), enginePssMb.last());
   }
   std::printf(
       "median of %d runs: ready %.0f ms, first frame %.0f ms (after 3 s idle %.0f ms, "
-      "next movie %.0f ms), RSS program %.0f MB + web engine processes %.0f MB, "
-      "PSS %.0f + %.0f MB\n",
-      runs, Median(ready), Median(frame), Median(afterIdle), Median(second), Median(programMb),
-      Median(engineMb), Median(programPssMb), Median(enginePssMb));
+      "next movie %.0f ms, after a save flood %.0f ms), RSS program %.0f MB + web engine "
+      "processes %.0f MB, PSS %.0f + %.0f MB\n",
+      runs, Median(ready), Median(frame), Median(afterIdle), Median(second), Median(afterFlood),
+      Median(programMb), Median(engineMb), Median(programPssMb), Median(enginePssMb));
   return 0;
 }

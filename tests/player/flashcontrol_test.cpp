@@ -4,12 +4,16 @@
 #include <signal.h>
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "flashtestsupport.h"
 #include "player/shockwaveflash.h"
@@ -22,6 +26,46 @@ const QColor kGrey(0x80, 0x80, 0x80);
 const QColor kRed(0xFF, 0, 0);
 const QColor kBlue(0, 0, 0xFF);
 const QColor kGreen(0, 0xFF, 0);
+// The save movie's colours: no count found, a count found, a bar per count.
+const QColor kFirstRun(0xC0, 0, 0), kLaterRun(0, 0xC0, 0), kBar(0xFF, 0xFF, 0xFF);
+
+// An HTTP server on 127.0.0.1 that keeps every request's head and body and
+// answers each with "ok", to anyone.
+class RequestRecorder {
+ public:
+  RequestRecorder() {
+    m_server.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        const qsizetype index = requests.size();
+        requests << QByteArray();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, index] {
+          QByteArray& request = requests[index];
+          request += socket->readAll();
+          const qsizetype end = request.indexOf("\r\n\r\n");
+          if (end < 0 || socket->property("answered").toBool())
+            return;
+          socket->setProperty("answered", true);
+          socket->write(
+              "HTTP/1.1 200 OK\r\nAccess-Control-Allow-Origin: *\r\nContent-Length: 2\r\n"
+              "Connection: close\r\n\r\nok");
+          socket->disconnectFromHost();
+        });
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      }
+    });
+  }
+  quint16 Port() const { return m_server.serverPort(); }
+  bool Received(const QByteArray& part) const {
+    return std::any_of(requests.begin(), requests.end(),
+                       [&](const QByteArray& r) { return r.contains(part); });
+  }
+
+  QList<QByteArray> requests;
+
+ private:
+  QTcpServer m_server;
+};
 
 // One control for the whole suite, as the program has one; it fills a
 // borderless window at the screen's corner.
@@ -218,6 +262,76 @@ TEST_F(FlashControlTest, FillsItsParentExactly) {
   }
 }
 
+// A movie that tries every way into its page and into other games' saves:
+// script through ExternalInterface and javascript: URLs (reading, changing,
+// deleting and planting saves, sending them away, filling the browser's
+// storage, forging the page's messages), and the shared object at "/" that
+// every movie of a site shared in Flash.
+TEST_F(FlashControlTest, AHostileMovieRunsNoScriptAndReachesNoOtherGame) {
+  RequestRecorder recorder;
+  QTemporaryDir dir;
+  const auto copy = [&](const char* movie, const QString& name) {
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(QFile::copy(TestMovie(movie), path));
+    return path;
+  };
+  const QString port = QString::number(recorder.Port());
+  const QString victim = copy("save", QStringLiteral("victim.swf"));
+  const QPoint middle(200, 150), firstBar(24, 275), secondBar(24 + 38, 275);
+  ASSERT_TRUE(Load(victim));
+  ASSERT_TRUE(PixelBecomes(middle, kFirstRun));
+
+  QSignalSpy failed(flash, &TShockwaveFlash::engineFailed);
+  for (const QString& name : {QStringLiteral("hostile-a-"), QStringLiteral("hostile-b-")}) {
+    ASSERT_TRUE(Load(copy("hostile", name + port + QStringLiteral(".swf"))));
+    EXPECT_TRUE(PixelBecomes(QPoint(50, 50), kGreen)) << "ExternalInterface is there";
+    // The movie's own loads still go out.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return recorder.Received("GET /own/" + name.toUtf8()); }, 10000));
+    QTest::qWait(1500);  // time for anything a script sent
+    EXPECT_FALSE(Near(ScreenPixel(*flash, QPoint(350, 50)), QColor(0xFF, 0xFF, 0)))
+        << "another game's shared object at \"/\" reached " << name.toStdString();
+  }
+  for (const QByteArray& request : recorder.requests) {
+    EXPECT_FALSE(request.contains("/script")) << "a script ran: " << request.left(300).data();
+    EXPECT_FALSE(request.contains("seen=from-")) << request.left(300).data();
+  }
+
+  // The player still obeys the program: no forged failure got through.
+  EXPECT_TRUE(failed.isEmpty());
+  EXPECT_NO_THROW(flash->Stop());
+  EXPECT_TRUE(flash->IsEngineReady());
+
+  // The other game's save is as it was, and none was planted for another.
+  ASSERT_TRUE(Load(victim));
+  EXPECT_TRUE(PixelBecomes(middle, kLaterRun)) << "the other game's save was lost";
+  EXPECT_TRUE(Near(ScreenPixel(*flash, firstBar), kBar));
+  EXPECT_FALSE(Near(ScreenPixel(*flash, secondBar), kBar));
+  ASSERT_TRUE(Load(copy("save", QStringLiteral("planted.swf"))));
+  EXPECT_TRUE(PixelBecomes(middle, kFirstRun)) << "a save was planted for a game never played";
+}
+
+// A save over the game's bound fails where the movie sees it (its flush()
+// reports the failure), a small one after it still succeeds, and a game that
+// floods its saves takes no room from another.
+TEST_F(FlashControlTest, ASaveOverTheBoundFailsInTheMovie) {
+  QTemporaryDir dir;
+  const QColor done(0, 0xC0, 0);
+  const QPoint big(100, 150), small(300, 150);
+  const QString flood = dir.filePath(QStringLiteral("flood.swf"));
+  ASSERT_TRUE(QFile::copy(TestMovie("hoard"), flood));
+  ASSERT_TRUE(Load(flood));
+  EXPECT_TRUE(PixelBecomes(big, done)) << "flushing 4 MB was reported as done";
+  EXPECT_TRUE(PixelBecomes(small, done)) << "a small save failed";
+  QTest::qWait(3000);  // a new 64 KB object every frame
+
+  const QString other = dir.filePath(QStringLiteral("hoard.swf"));
+  ASSERT_TRUE(QFile::copy(TestMovie("hoard"), other));
+  ASSERT_TRUE(Load(other));
+  EXPECT_TRUE(PixelBecomes(big, done));
+  EXPECT_TRUE(PixelBecomes(small, done)) << "another game's flood left no room";
+}
+
 // The program's saves, run as separate processes one after the other and
 // then beside each other, sharing one user data folder.
 TEST(FlashSaves, SurviveRestartsAndASecondCopy) {
@@ -241,15 +355,14 @@ TEST(FlashSaves, SurviveRestartsAndASecondCopy) {
     return words.size() == 4 ? QColor(words[1].toInt(), words[2].toInt(), words[3].toInt())
                              : QColor();
   };
-  const QColor firstRun(0xC0, 0, 0), laterRun(0, 0xC0, 0), bar(0xFF, 0xFF, 0xFF);
   const QPoint middle(200, 100);
 
   QProcess first;
   run(first, middle, 800);
-  EXPECT_TRUE(Near(pixelOf(first), firstRun)) << "a fresh profile already had a save";
+  EXPECT_TRUE(Near(pixelOf(first), kFirstRun)) << "a fresh profile already had a save";
   QProcess second;
   run(second, middle, 800);
-  EXPECT_TRUE(Near(pixelOf(second), laterRun)) << "the save was lost on restart";
+  EXPECT_TRUE(Near(pixelOf(second), kLaterRun)) << "the save was lost on restart";
 
   // A copy that stays open while another starts beside it.
   QProcess beside;
@@ -258,13 +371,28 @@ TEST(FlashSaves, SurviveRestartsAndASecondCopy) {
       [&] { return beside.canReadLine() || beside.state() == QProcess::NotRunning; }, 60000));
   QProcess third;
   run(third, middle, 800);
-  EXPECT_TRUE(Near(pixelOf(third), laterRun)) << "a second copy did not see the saves";
-  EXPECT_TRUE(Near(pixelOf(beside), laterRun));
+  EXPECT_TRUE(Near(pixelOf(third), kLaterRun)) << "a second copy did not see the saves";
+  EXPECT_TRUE(Near(pixelOf(beside), kLaterRun));
 
   // The copy started beside the first saved too: the fourth bar is there.
   QProcess fourth;
   run(fourth, QPoint(24 + 38 * 3, 275), 800);
-  EXPECT_TRUE(Near(pixelOf(fourth), bar)) << "a save made beside another copy was lost";
+  EXPECT_TRUE(Near(pixelOf(fourth), kBar)) << "a save made beside another copy was lost";
+
+  // Saves as earlier versions kept them, all games' together in one folder,
+  // are found where they are and kept: the fifth bar is there.
+  const QString saves = data.filePath(QStringLiteral("flash_probe/saves/"));
+  QStringList files;
+  QDirIterator it(saves, {QStringLiteral("*.json")}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext())
+    files << it.next();
+  ASSERT_FALSE(files.isEmpty());
+  for (const QString& file : files)
+    EXPECT_TRUE(file == saves + QFileInfo(file).fileName() ||
+                QFile::rename(file, saves + QFileInfo(file).fileName()));
+  QProcess fifth;
+  run(fifth, QPoint(24 + 38 * 4, 275), 800);
+  EXPECT_TRUE(Near(pixelOf(fifth), kBar)) << "a save in the earlier place was lost";
 }
 
 }  // namespace

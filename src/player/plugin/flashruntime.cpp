@@ -32,7 +32,10 @@ const char kScheme[] = "quillet";
 //   Menu false        contextMenu "off", menu false: the program supplies the menu
 //   Base              none: a Windows path means nothing here; relative URLs resolve
 //                     against the host page
-//   AllowScriptAccess allowScriptAccess ("always" is true)
+//   AllowScriptAccess none: a movie never runs script in the page, whatever the
+//                     setting says (the Flash control talked to the program, not
+//                     to a web page, so ExternalInterface and javascript: URLs
+//                     reached no script); allowScriptAccess is false
 //   Scale "ShowAll"   scale "showAll", letterbox "off" (the stage colour fills the area)
 //   BGColor           backgroundColor (empty: the movie's own colour)
 //   WMode "Window"    wmode "window"
@@ -46,8 +49,7 @@ QJsonObject RuffleConfig(const FlashSettings& s, const QString& ruffleUrl) {
       {QStringLiteral("scale"), s.scale.left(1).toLower() + s.scale.mid(1)},
       {QStringLiteral("letterbox"), QStringLiteral("off")},
       {QStringLiteral("wmode"), s.wmode.toLower()},
-      {QStringLiteral("allowScriptAccess"),
-       s.allowScriptAccess.compare(QLatin1String("always"), Qt::CaseInsensitive) == 0},
+      {QStringLiteral("allowScriptAccess"), false},
       {QStringLiteral("contextMenu"), s.menu ? QStringLiteral("on") : QStringLiteral("off")},
       {QStringLiteral("menu"), s.menu},
       {QStringLiteral("splashScreen"), false},
@@ -58,6 +60,9 @@ QJsonObject RuffleConfig(const FlashSettings& s, const QString& ruffleUrl) {
       {QStringLiteral("allowFullscreen"), false},
       {QStringLiteral("openUrlMode"), QStringLiteral("deny")},
       {QStringLiteral("polyfills"), false},
+      // Ruffle would keep a hidden movie running from a worker, which the
+      // page does not allow; it pauses then, and goes on when shown again.
+      {QStringLiteral("backgroundExecutionMode"), QStringLiteral("none")},
       {QStringLiteral("upgradeToHttps"), false},
       {QStringLiteral("preferredRenderer"), QStringLiteral("canvas")},
       {QStringLiteral("logLevel"), QStringLiteral("error")},
@@ -65,6 +70,19 @@ QJsonObject RuffleConfig(const FlashSettings& s, const QString& ruffleUrl) {
   if (!s.bgColor.isEmpty())
     config.insert(QStringLiteral("backgroundColor"), s.bgColor);
   return config;
+}
+
+// What the host page may do, beyond its own scripts (marked with the nonce):
+// Ruffle's scripts from the loopback server, compiling its WebAssembly, its
+// styles in its shadow root, and fetching: Ruffle, the movie, and what the
+// movie loads itself, wherever that is. No eval, workers, frames, plugins,
+// forms or other resources.
+QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl) {
+  return QStringLiteral(
+             "default-src 'none'; script-src 'nonce-%1' %2 'wasm-unsafe-eval'; "
+             "style-src 'unsafe-inline'; connect-src http: https:; base-uri 'none'; "
+             "form-action 'none'")
+      .arg(nonce, ruffleUrl);
 }
 
 }  // namespace
@@ -175,14 +193,23 @@ bool FlashRuntime::Init(const FlashSettings& settings, const QString& ruffleFold
     *error = QStringLiteral("The player's host page is missing");
     return false;
   }
-  QByteArray nonce(16, Qt::Uninitialized);
-  QRandomGenerator::system()->generate(nonce.begin(), nonce.end());
-  m_nonce = QString::fromLatin1(nonce.toHex());
+  QFile webChannel(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+  QFile channel(QStringLiteral(":/quillet/channel.js"));
+  if (!webChannel.open(QIODevice::ReadOnly) || !channel.open(QIODevice::ReadOnly)) {
+    *error = QStringLiteral("The player's channel script is missing");
+    return false;
+  }
+  m_channelScript = QString::fromUtf8(webChannel.readAll() + '\n' + channel.readAll());
+
+  QByteArray bytes(16, Qt::Uninitialized);
+  QRandomGenerator::system()->generate(bytes.begin(), bytes.end());
+  const QString nonce = QString::fromLatin1(bytes.toHex());
   QByteArray page = templateFile.readAll();
+  page.replace("@POLICY@", ContentSecurityPolicy(nonce, m_server->RuffleUrl()).toUtf8());
   page.replace(
       "@CONFIG@",
       QJsonDocument(RuffleConfig(settings, m_server->RuffleUrl())).toJson(QJsonDocument::Compact));
-  page.replace("@NONCE@", m_nonce.toLatin1());
+  page.replace("@NONCE@", nonce.toLatin1());
   page.replace("@RUFFLE_URL@", m_server->RuffleUrl().toUtf8());
 
   RegisterHostPageScheme();
@@ -192,14 +219,13 @@ bool FlashRuntime::Init(const FlashSettings& settings, const QString& ruffleFold
   }
   PrepareWebEngineEnvironment();
 
-  // A named profile keeps its storage on disk (game saves live in the page's
-  // local storage); the default profile would forget them.
-  m_profile = new QWebEngineProfile(QStringLiteral("player"), this);
-  m_profile->setPersistentStoragePath(
-      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-      QStringLiteral("/webengine"));
+  // Off the record: the web engine keeps nothing on disk. Game saves are in
+  // the program's own store, and nothing else the page holds needs to last;
+  // whatever storage the browser gives a page (IndexedDB, caches) stays in
+  // memory and goes with the process, and a second copy of the program finds
+  // no profile locked by the first.
+  m_profile = new QWebEngineProfile(this);
   m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-  m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
   m_profile->setSpellCheckEnabled(false);
   m_handler = new HostPageHandler(page, this);
   m_profile->installUrlSchemeHandler(kScheme, m_handler);

@@ -12,9 +12,10 @@ class LoopbackServer;
 class QWebEngineProfile;
 class HostPageHandler;
 
-// What every movie view of the process shares: the web profile that keeps
-// game saves, the loopback server, and the host page. Created with the first
-// view and kept until the application ends.
+// What every movie view of the process shares: the web profile, the loopback
+// server, the host page, the script of the page's channel to the program, and
+// the game saves. Created with the first view and kept until the application
+// ends.
 class FlashRuntime final : public QObject {
  public:
   // Returns nullptr and sets error when Ruffle cannot be served.
@@ -23,9 +24,10 @@ class FlashRuntime final : public QObject {
 
   QWebEngineProfile* Profile() const { return m_profile; }
   LoopbackServer* Server() const { return m_server; }
-  const SaveStore& Saves() const { return m_saves; }
-  // The nonce that marks the host page's messages to the program.
-  const QString& Nonce() const { return m_nonce; }
+  SaveStore& Saves() { return m_saves; }
+  // Qt's qwebchannel.js and the page's side of the channel, to be run in the
+  // page's isolated world.
+  const QString& ChannelScript() const { return m_channelScript; }
 
  private:
   FlashRuntime() = default;
@@ -34,7 +36,7 @@ class FlashRuntime final : public QObject {
   QWebEngineProfile* m_profile = nullptr;
   LoopbackServer* m_server = nullptr;
   HostPageHandler* m_handler = nullptr;
-  QString m_nonce;
+  QString m_channelScript;
   SaveStore m_saves{QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
                     QStringLiteral("/saves/")};
 };

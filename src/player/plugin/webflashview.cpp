@@ -5,26 +5,23 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QWebChannel>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
 #include <QWebEngineRegisterProtocolHandlerRequest>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWheelEvent>
 
 #include "player/plugin/flashruntime.h"
 #include "player/plugin/loopbackserver.h"
 
-// The page: stays on the host page, opens nothing, grants nothing, and passes
-// the host page's marked console lines on as messages.
+// The page: stays on the host page, opens nothing, grants nothing.
 class FlashPage final : public QWebEnginePage {
  public:
-  using Handler = std::function<void(const QString&, const QString&)>;
-
-  FlashPage(QWebEngineProfile* profile, QString nonce, Handler handler, QObject* parent)
-      : QWebEnginePage(profile, parent),
-        m_prefix(QStringLiteral("quillet:") + nonce + QLatin1Char(':')),
-        m_handler(std::move(handler)) {
+  FlashPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl& origin, Feature feature) {
               setFeaturePermission(origin, feature, PermissionDeniedByUser);
@@ -50,25 +47,47 @@ class FlashPage final : public QWebEnginePage {
   bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override {
     return false;
   }
-  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
-                                const QString&) override {
-    if (!message.startsWith(m_prefix))
-      return;
-    const QString rest = message.mid(m_prefix.size());
-    const qsizetype colon = rest.indexOf(QLatin1Char(':'));
-    m_handler(rest.left(colon), colon < 0 ? QString() : rest.mid(colon + 1));
+  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
+                                const QString&) override {}
+};
+
+// The object the page's channel reaches: its reports, and nothing else.
+class PageBridge final : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit PageBridge(WebFlashView* view) : QObject(view), m_view(view) {}
+
+ public Q_SLOTS:
+  void ready() { m_view->PageReady(); }
+  void noRuffle() { m_view->PageHasNoRuffle(); }
+  void loaded(int load) { m_view->MovieLoadedInPage(load); }
+  void failed(int load, const QString&) { m_view->MovieFailedInPage(load); }
+  void save(int load, const QString& key, const QString& value) {
+    m_view->SaveFromPage(load, key, value);
   }
+  void remove(int load, const QString& key) { m_view->RemoveFromPage(load, key); }
 
  private:
-  QString m_prefix;
-  Handler m_handler;
+  WebFlashView* m_view;
 };
 
 WebFlashView::WebFlashView(FlashRuntime* runtime, QWidget* parent)
     : QWebEngineView(parent), m_runtime(runtime) {
-  m_page = new FlashPage(
-      runtime->Profile(), runtime->Nonce(),
-      [this](const QString& what, const QString& detail) { OnPageMessage(what, detail); }, this);
+  m_page = new FlashPage(runtime->Profile(), this);
+
+  // The channel lives in an isolated world of the page's: the page's own
+  // scripts, Ruffle among them, share the DOM with it but cannot see it.
+  auto* channel = new QWebChannel(this);
+  channel->registerObject(QStringLiteral("page"), new PageBridge(this));
+  m_page->setWebChannel(channel, QWebEngineScript::ApplicationWorld);
+  QWebEngineScript script;
+  script.setName(QStringLiteral("quillet-channel"));
+  script.setSourceCode(runtime->ChannelScript());
+  script.setWorldId(QWebEngineScript::ApplicationWorld);
+  script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  script.setRunsOnSubFrames(false);
+  m_page->scripts().insert(script);
 
   QWebEngineSettings* s = m_page->settings();
   s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
@@ -118,32 +137,53 @@ void WebFlashView::LoadHostPage() {
   m_page->setUrl(QUrl(HostPageUrl()));
 }
 
-void WebFlashView::OnPageMessage(const QString& what, const QString& detail) {
-  if (what == QLatin1String("ready")) {
-    m_state = State::Ready;
-    m_page->setZoomFactor(1.0);
-    if (m_listener)
-      m_listener->EngineReady();
-    if (m_hasMovie)
-      LoadMovieIntoPage();
-  } else if (what == QLatin1String("noruffle")) {
-    m_state = State::Failed;
-    m_failure = QStringLiteral("Ruffle could not be loaded");
-    if (m_listener)
-      m_listener->EngineFailed(m_failure);
-  } else if (what == QLatin1String("loaded")) {
-    if (m_listener)
-      m_listener->MovieLoaded();
-  } else if (what == QLatin1String("save")) {
-    const QJsonArray save = QJsonDocument::fromJson(detail.toUtf8()).array();
-    m_runtime->Saves().Write(save.at(0).toString(), save.at(1).toString());
-  } else if (what == QLatin1String("remove")) {
-    const QJsonArray key = QJsonDocument::fromJson("[" + detail.toUtf8() + "]").array();
-    m_runtime->Saves().Remove(key.at(0).toString());
-  } else if (what == QLatin1String("failed")) {
-    if (m_listener)
-      m_listener->MovieFailed();
-  }
+void WebFlashView::PageReady() {
+  if (m_state != State::Loading)
+    return;
+  m_state = State::Ready;
+  m_page->setZoomFactor(1.0);
+  if (m_listener)
+    m_listener->EngineReady();
+  if (m_hasMovie)
+    LoadMovieIntoPage();
+}
+
+void WebFlashView::PageHasNoRuffle() {
+  // Only a page still loading can find Ruffle missing.
+  if (m_state != State::Loading)
+    return;
+  m_state = State::Failed;
+  m_failure = QStringLiteral("Ruffle could not be loaded");
+  if (m_listener)
+    m_listener->EngineFailed(m_failure);
+}
+
+void WebFlashView::MovieLoadedInPage(int load) {
+  if (load == m_load && m_state == State::Ready && m_listener)
+    m_listener->MovieLoaded();
+}
+
+void WebFlashView::MovieFailedInPage(int load) {
+  if (load == m_load && m_state == State::Ready && m_listener)
+    m_listener->MovieFailed();
+}
+
+void WebFlashView::SaveFromPage(int load, const QString& key, const QString& value) {
+  const QString game = m_games.value(load);
+  if (game.isEmpty() || m_runtime->Saves().Write(game, key, value))
+    return;
+  // Refused here although the page took it (the disk failed, or the game
+  // before it saved late and took the room): the page learns what is kept.
+  const QString kept = m_runtime->Saves().Read(game, key);
+  const QJsonArray args{load, key, kept.isNull() ? QJsonValue() : QJsonValue(kept)};
+  Run(QStringLiteral("quillet.restore(...%1)")
+          .arg(QString::fromUtf8(QJsonDocument(args).toJson(QJsonDocument::Compact))));
+}
+
+void WebFlashView::RemoveFromPage(int load, const QString& key) {
+  const QString game = m_games.value(load);
+  if (!game.isEmpty())
+    m_runtime->Saves().Remove(game, key);
 }
 
 void WebFlashView::SetMovie(const QString& fullPath, bool playing) {
@@ -161,8 +201,19 @@ void WebFlashView::SetMovie(const QString& fullPath, bool playing) {
 }
 
 void WebFlashView::LoadMovieIntoPage() {
-  const QJsonArray args{m_movieUrl.isEmpty() ? QString() : m_movieUrl.toString(), m_movieName,
-                        m_playing, m_runtime->Saves().ReadAll()};
+  // The page is handed the saves of this movie's game only: the game is the
+  // movie's file name, wherever the file is.
+  const QString game = m_movieUrl.isEmpty() ? QString() : m_movieName;
+  const SaveStore::Opened saves = m_runtime->Saves().Open(game);
+  ++m_load;
+  m_games.remove(m_load - 8);
+  m_games.insert(m_load, game);
+  const QJsonArray args{m_movieUrl.isEmpty() ? QString() : m_movieUrl.toString(),
+                        m_movieName,
+                        m_playing,
+                        m_load,
+                        saves.saves,
+                        saves.allowance};
   const QByteArray json = QJsonDocument(args).toJson(QJsonDocument::Compact);
   Run(QStringLiteral("quillet.load(...%1)").arg(QString::fromUtf8(json)));
 }
@@ -244,3 +295,5 @@ bool WebFlashView::eventFilter(QObject* watched, QEvent* event) {
   }
   return QWebEngineView::eventFilter(watched, event);
 }
+
+#include "webflashview.moc"

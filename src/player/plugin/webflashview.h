@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QUrl>
 #include <QWebEngineView>
 
@@ -7,6 +8,7 @@
 
 class FlashRuntime;
 class FlashPage;
+class PageBridge;
 
 // Ruffle in a locked-down web view: the movie view behind the Flash control.
 class WebFlashView final : public QWebEngineView, public FlashEngine {
@@ -27,10 +29,19 @@ class WebFlashView final : public QWebEngineView, public FlashEngine {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  friend class PageBridge;
   enum class State { Loading, Ready, Failed, Lost };
 
   void LoadHostPage();
-  void OnPageMessage(const QString& what, const QString& detail);
+  // What the page reports over its channel. Each report is taken only when
+  // it fits the view's state: the page's scripts are the program's, but
+  // nothing the page says is trusted further than it must be.
+  void PageReady();
+  void PageHasNoRuffle();
+  void MovieLoadedInPage(int load);
+  void MovieFailedInPage(int load);
+  void SaveFromPage(int load, const QString& key, const QString& value);
+  void RemoveFromPage(int load, const QString& key);
   void LoadMovieIntoPage();
   void Run(const QString& script);
   // Brings a failed or dead page back; returns false while it cannot run.
@@ -45,4 +56,9 @@ class WebFlashView final : public QWebEngineView, public FlashEngine {
   QString m_movieName;
   bool m_hasMovie = false;
   bool m_playing = true;
+  // The number of the movie last handed to the page, and the games of the
+  // last few, so that a save the page sent before a new movie came still
+  // reaches the game it belongs to.
+  int m_load = 0;
+  QHash<int, QString> m_games;
 };
