@@ -4,29 +4,13 @@
 // web engine that plays movies (a plugin loaded at run time, so that the
 // launcher shows before the web engine's libraries are loaded).
 
+#include "player/playersettings.h"
+
 #include <QPoint>
 #include <QString>
 #include <QtPlugin>
 
 class QWidget;
-
-// The control's stored settings, as the player window is created with them.
-struct FlashSettings {
-  QString movie = QStringLiteral("C:\\Flash\\chid.swf");
-  QString wmode = QStringLiteral("Window");
-  bool playing = true;
-  bool loop = true;
-  QString quality = QStringLiteral("High");
-  QString salign;
-  bool menu = false;
-  QString base = QStringLiteral("E:\\Flash\\chid.swf");
-  QString allowScriptAccess = QStringLiteral("always");
-  QString scale = QStringLiteral("ShowAll");
-  bool deviceFont = false;
-  bool embedMovie = false;
-  QString bgColor;
-  bool seamlessTabbing = true;
-};
 
 // What the engine reports back to the control. Called on the UI thread.
 class FlashEngineListener {

@@ -14,10 +14,10 @@ class QuilletFlashPlugin final : public QObject, public FlashEngineFactory {
  public:
   FlashEngine* Create(const FlashSettings& settings, const QString& ruffleFolder, QWidget* parent,
                       QString* error) override {
-    FlashRuntime* runtime = FlashRuntime::Get(settings, ruffleFolder, error);
+    std::unique_ptr<FlashRuntime> runtime = FlashRuntime::Create(settings, ruffleFolder, error);
     if (!runtime)
       return nullptr;
-    return new WebFlashView(runtime, parent);
+    return new WebFlashView(std::move(runtime), parent);
   }
 };
 

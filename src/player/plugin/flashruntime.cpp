@@ -5,8 +5,6 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
@@ -17,73 +15,12 @@
 #include <QWebEngineUrlSchemeHandler>
 #include <cstdio>
 
+#include "player/playersettings.h"
 #include "player/plugin/loopbackserver.h"
 
 namespace {
 
 const char kScheme[] = "quillet";
-
-// How the stored settings map onto Ruffle's configuration:
-//   Movie             the movie loaded first (a path that does not exist shows nothing)
-//   Playing           autoplay "on"
-//   Loop              none: Ruffle always loops the main timeline, as Flash does by default
-//   Quality2 "High"   quality "high"
-//   SAlign            salign
-//   Menu false        contextMenu "off", menu false: the program supplies the menu
-//   Base              none: a Windows path means nothing here; relative URLs resolve
-//                     against the host page
-//   AllowScriptAccess none: a movie never runs script in the page, whatever the
-//                     setting says (the Flash control talked to the program, not
-//                     to a web page, so ExternalInterface and javascript: URLs
-//                     reached no script); allowScriptAccess is false
-//   Scale "ShowAll"   scale "showAll", letterbox "off" (the stage colour fills the area)
-//   BGColor           backgroundColor (empty: the movie's own colour)
-//   WMode "Window"    wmode "window"
-//   DeviceFont, EmbedMovie, SeamlessTabbing: no meaning for Ruffle
-QJsonObject RuffleConfig(const FlashSettings& s, const QString& ruffleUrl) {
-  QJsonObject config{
-      {QStringLiteral("publicPath"), ruffleUrl},
-      {QStringLiteral("autoplay"), s.playing ? QStringLiteral("on") : QStringLiteral("off")},
-      {QStringLiteral("quality"), s.quality.toLower()},
-      {QStringLiteral("salign"), s.salign},
-      {QStringLiteral("scale"), s.scale.left(1).toLower() + s.scale.mid(1)},
-      {QStringLiteral("letterbox"), QStringLiteral("off")},
-      {QStringLiteral("wmode"), s.wmode.toLower()},
-      {QStringLiteral("allowScriptAccess"), false},
-      {QStringLiteral("contextMenu"), s.menu ? QStringLiteral("on") : QStringLiteral("off")},
-      {QStringLiteral("menu"), s.menu},
-      {QStringLiteral("splashScreen"), false},
-      {QStringLiteral("preloader"), false},
-      {QStringLiteral("unmuteOverlay"), QStringLiteral("hidden")},
-      {QStringLiteral("warnOnUnsupportedContent"), false},
-      {QStringLiteral("showSwfDownload"), false},
-      {QStringLiteral("allowFullscreen"), false},
-      {QStringLiteral("openUrlMode"), QStringLiteral("deny")},
-      {QStringLiteral("polyfills"), false},
-      // Ruffle would keep a hidden movie running from a worker, which the
-      // page does not allow; it pauses then, and goes on when shown again.
-      {QStringLiteral("backgroundExecutionMode"), QStringLiteral("none")},
-      {QStringLiteral("upgradeToHttps"), false},
-      {QStringLiteral("preferredRenderer"), QStringLiteral("canvas")},
-      {QStringLiteral("logLevel"), QStringLiteral("error")},
-  };
-  if (!s.bgColor.isEmpty())
-    config.insert(QStringLiteral("backgroundColor"), s.bgColor);
-  return config;
-}
-
-// What the host page may do, beyond its own scripts (marked with the nonce):
-// Ruffle's scripts from the loopback server, compiling its WebAssembly, its
-// styles in its shadow root, and fetching: Ruffle, the movie, and what the
-// movie loads itself, wherever that is. No eval, workers, frames, plugins,
-// forms or other resources.
-QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl) {
-  return QStringLiteral(
-             "default-src 'none'; script-src 'nonce-%1' %2 'wasm-unsafe-eval'; "
-             "style-src 'unsafe-inline'; connect-src http: https:; base-uri 'none'; "
-             "form-action 'none'")
-      .arg(nonce, ruffleUrl);
-}
 
 }  // namespace
 
@@ -160,25 +97,18 @@ void PrepareWebEngineEnvironment() {
   if (!flags.contains("--disable-gpu"))
     flags += "--disable-gpu";
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
-  if (geteuid() == 0) {
+  // Said once, by the first player of the process.
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     std::fputs("quillet: running as root, so the web engine's sandbox is off\n", stderr);
   }
 }
 
-FlashRuntime* FlashRuntime::Get(const FlashSettings& settings, const QString& ruffleFolder,
-                                QString* error) {
-  static FlashRuntime* runtime = nullptr;
-  if (runtime)
-    return runtime;
-  auto* created = new FlashRuntime;
-  if (!created->Init(settings, ruffleFolder, error)) {
-    delete created;
+std::unique_ptr<FlashRuntime> FlashRuntime::Create(const FlashSettings& settings,
+                                                   const QString& ruffleFolder, QString* error) {
+  std::unique_ptr<FlashRuntime> runtime(new FlashRuntime);
+  if (!runtime->Init(settings, ruffleFolder, error))
     return nullptr;
-  }
-  // Lives as long as the application, like the views that use it.
-  created->setParent(QCoreApplication::instance());
-  runtime = created;
   return runtime;
 }
 
@@ -203,14 +133,8 @@ bool FlashRuntime::Init(const FlashSettings& settings, const QString& ruffleFold
 
   QByteArray bytes(16, Qt::Uninitialized);
   QRandomGenerator::system()->generate(bytes.begin(), bytes.end());
-  const QString nonce = QString::fromLatin1(bytes.toHex());
-  QByteArray page = templateFile.readAll();
-  page.replace("@POLICY@", ContentSecurityPolicy(nonce, m_server->RuffleUrl()).toUtf8());
-  page.replace(
-      "@CONFIG@",
-      QJsonDocument(RuffleConfig(settings, m_server->RuffleUrl())).toJson(QJsonDocument::Compact));
-  page.replace("@NONCE@", nonce.toLatin1());
-  page.replace("@RUFFLE_URL@", m_server->RuffleUrl().toUtf8());
+  const QByteArray page = playersettings::HostPage(
+      templateFile.readAll(), settings, m_server->RuffleUrl(), QString::fromLatin1(bytes.toHex()));
 
   RegisterHostPageScheme();
   if (QWebEngineUrlScheme::schemeByName(kScheme).name() != kScheme) {

@@ -5,6 +5,8 @@
 
 #include <QStandardPaths>
 
+#include <memory>
+
 #include "player/flashengine.h"
 #include "player/plugin/savestore.h"
 
@@ -12,15 +14,14 @@ class LoopbackServer;
 class QWebEngineProfile;
 class HostPageHandler;
 
-// What every movie view of the process shares: the web profile, the loopback
-// server, the host page, the script of the page's channel to the program, and
-// the game saves. Created with the first view and kept until the application
-// ends.
+// What a movie view plays with: its web profile, the loopback server, the
+// host page made from the control's settings, the script of the page's
+// channel to the program, and the game saves. Each view has its own.
 class FlashRuntime final : public QObject {
  public:
   // Returns nullptr and sets error when Ruffle cannot be served.
-  static FlashRuntime* Get(const FlashSettings& settings, const QString& ruffleFolder,
-                           QString* error);
+  static std::unique_ptr<FlashRuntime> Create(const FlashSettings& settings,
+                                              const QString& ruffleFolder, QString* error);
 
   QWebEngineProfile* Profile() const { return m_profile; }
   LoopbackServer* Server() const { return m_server; }

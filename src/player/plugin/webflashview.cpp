@@ -15,6 +15,7 @@
 #include <QWebEngineSettings>
 #include <QWheelEvent>
 
+#include "player/playersettings.h"
 #include "player/plugin/flashruntime.h"
 #include "player/plugin/loopbackserver.h"
 
@@ -72,9 +73,10 @@ class PageBridge final : public QObject {
   WebFlashView* m_view;
 };
 
-WebFlashView::WebFlashView(FlashRuntime* runtime, QWidget* parent)
-    : QWebEngineView(parent), m_runtime(runtime) {
-  m_page = new FlashPage(runtime->Profile(), this);
+WebFlashView::WebFlashView(std::unique_ptr<FlashRuntime> runtime, QWidget* parent)
+    : QWebEngineView(parent), m_runtime(runtime.release()) {
+  m_runtime->setParent(this);
+  m_page = new FlashPage(m_runtime->Profile(), this);
 
   // The channel lives in an isolated world of the page's: the page's own
   // scripts, Ruffle among them, share the DOM with it but cannot see it.
@@ -83,28 +85,15 @@ WebFlashView::WebFlashView(FlashRuntime* runtime, QWidget* parent)
   m_page->setWebChannel(channel, QWebEngineScript::ApplicationWorld);
   QWebEngineScript script;
   script.setName(QStringLiteral("quillet-channel"));
-  script.setSourceCode(runtime->ChannelScript());
+  script.setSourceCode(m_runtime->ChannelScript());
   script.setWorldId(QWebEngineScript::ApplicationWorld);
   script.setInjectionPoint(QWebEngineScript::DocumentCreation);
   script.setRunsOnSubFrames(false);
   m_page->scripts().insert(script);
 
-  QWebEngineSettings* s = m_page->settings();
-  s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-  s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-  s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-  s->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
-  s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-  s->setAttribute(QWebEngineSettings::ShowScrollBars, false);
-  s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-  s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-  s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
-  s->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
-  s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
-  s->setAttribute(QWebEngineSettings::WebGLEnabled, false);
-  s->setAttribute(QWebEngineSettings::Accelerated2dCanvasEnabled, false);
-  s->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
-  s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, true);
+  for (const playersettings::BrowserSetting& setting : playersettings::BrowserSettings())
+    m_page->settings()->setAttribute(QWebEngineSettings::WebAttribute(setting.attribute),
+                                     setting.on);
 
   connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
     if (!ok && m_state == State::Loading) {

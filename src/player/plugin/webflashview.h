@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+#include <memory>
+
 #include "player/flashengine.h"
 
 class FlashRuntime;
@@ -13,7 +15,8 @@ class PageBridge;
 // Ruffle in a locked-down web view: the movie view behind the Flash control.
 class WebFlashView final : public QWebEngineView, public FlashEngine {
  public:
-  WebFlashView(FlashRuntime* runtime, QWidget* parent);
+  // Takes the runtime: it lives as long as the view.
+  WebFlashView(std::unique_ptr<FlashRuntime> runtime, QWidget* parent);
   ~WebFlashView() override;
 
   QWidget* Widget() override { return this; }
