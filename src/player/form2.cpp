@@ -11,6 +11,11 @@ TForm2::TForm2(const QString& programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
   setWindowTitle(QString::fromUtf8("小游戏"));
   resize(800, 600);  // the stored size; the maximized state overrides it
+  // Black, as the empty player's stage, wherever the movie has not drawn yet.
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  setAutoFillBackground(true);
 
   // The Flash control, filling the client area, hidden until the first game.
   auto* layout = new QVBoxLayout(this);

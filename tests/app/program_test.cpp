@@ -61,6 +61,15 @@ const QString kIdle = QStringLiteral("C:\\Flash\\chid.swf");
 class ProgramTest : public TempFolderTest {
  protected:
   void SetUp() override {
+    StartProgram();
+    QSignalSpy ready(Form2->f, &TShockwaveFlash::engineReady);
+    if (!Form2->f->IsEngineReady()) {
+      ASSERT_TRUE(ready.wait(20000));
+    }
+  }
+
+  // Creates the windows as the program starts, in folders of the test's own.
+  void StartProgram() {
     m_paths.emplace(MakeFolder(QStringLiteral("drive")), MakeFolder(QStringLiteral("program")));
     MakeFolder(QStringLiteral("program/Common"));
     // What a download killed halfway leaves, beside a complete movie.
@@ -74,11 +83,8 @@ class ProgramTest : public TempFolderTest {
                              return downloadSucceeds;
                            }});
     m_program->Start();
-    QSignalSpy ready(Form2->f, &TShockwaveFlash::engineReady);
-    if (!Form2->f->IsEngineReady()) {
-      ASSERT_TRUE(ready.wait(20000));
-    }
   }
+
   void TearDown() override {
     m_program.reset();
     QTest::qWait(50);
@@ -121,6 +127,40 @@ class ProgramTest : public TempFolderTest {
 };
 
 }  // namespace
+
+// The first click right after start, while the web engine is still coming
+// up: the player is black (the empty movie's stage) until the game shows,
+// and never white, whatever the engine has drawn by then.
+class ProgramRightAfterStart : public ProgramTest {
+ protected:
+  void SetUp() override {}
+};
+
+TEST_F(ProgramRightAfterStart, TheFirstGameNeverFlashesWhite) {
+  StartProgram();
+  const QString path = InstallGame("anim", QStringLiteral("doudl"));
+  QSignalSpy loaded(Form2->f, &TShockwaveFlash::movieLoaded);
+  Click(NameLabel("|豆豆龙|"));
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  int samples = 0;
+  int white = 0;
+  QElapsedTimer clock;
+  clock.start();
+  while (loaded.isEmpty() && clock.elapsed() < 20000) {
+    if (Form2->isVisible()) {
+      // Away from the strip at the top: the middle and a corner of the player.
+      const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+      for (const QPoint at : {screen.center(), QPoint(20, screen.height() - 20)})
+        white += Near(shot.pixelColor(at), Qt::white, 40) ? 1 : 0;
+      ++samples;
+    }
+    QTest::qWait(15);
+  }
+  ASSERT_FALSE(loaded.isEmpty());
+  EXPECT_GT(samples, 0) << "the player showed only once the movie was in";
+  EXPECT_EQ(white, 0) << "white in " << white << " looks out of " << 2 * samples;
+  EXPECT_EQ(Form2->f->Movie(), path);
+}
 
 TEST_F(ProgramTest, StartRemovesWhatAKilledDownloadLeftButNoMovie) {
   EXPECT_FALSE(QFile::exists(m_stale));

@@ -77,6 +77,9 @@ WebFlashView::WebFlashView(std::unique_ptr<FlashRuntime> runtime, QWidget* paren
     : QWebEngineView(parent), m_runtime(runtime.release()) {
   m_runtime->setParent(this);
   m_page = new FlashPage(m_runtime->Profile(), this);
+  // Until the host page has drawn itself, the view shows this colour: black,
+  // the empty player's stage, never the engine's white.
+  m_page->setBackgroundColor(Qt::black);
 
   // The channel lives in an isolated world of the page's: the page's own
   // scripts, Ruffle among them, share the DOM with it but cannot see it.
