@@ -17,6 +17,7 @@
 #include <QWebEngineUrlSchemeHandler>
 #include <cstdio>
 
+#include "player/plugin/graphicspath.h"
 #include "player/plugin/loopbackserver.h"
 
 namespace {
@@ -191,6 +192,7 @@ bool FlashRuntime::Init(const FlashSettings& settings, const QString& ruffleFold
     return false;
   }
   PrepareWebEngineEnvironment();
+  ChooseGraphicsPath();
 
   // A named profile keeps its storage on disk (game saves live in the page's
   // local storage); the default profile would forget them.
