@@ -1,7 +1,9 @@
 // Click on a name whose movie is on disk -> first frame of the movie, through
 // the whole program: LaunchGame, PlayGame, the Flash control and Ruffle.
 // The first click also pays for loading Ruffle's player into the page, so it
-// is reported on its own; the median covers the clicks after it.
+// is reported on its own; the median covers the clicks after it. A second
+// argument names another program folder (its plugin and Ruffle), to compare
+// builds: clicktoframe_bench [runs] [program folder]
 
 #include "app/playgame.h"
 #include "app/program.h"
@@ -58,8 +60,11 @@ int main(int argc, char** argv) {
   }
   FixedSystemPaths paths(root + QStringLiteral("drive/"), root + QStringLiteral("program/"));
   AlwaysYes prompt;
+  const QString programFolder =
+      argc > 2 ? QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + QLatin1Char('/')
+               : QStringLiteral(QUILLET_BIN_DIR "/");
   Program program(ProgramEnvironment{paths, QStringLiteral("http://127.0.0.1:9"), prompt,
-                                     QStringLiteral(QUILLET_BIN_DIR "/"),
+                                     programFolder,
                                      [](const QString&, const QString&) { return false; }});
   program.Start();
   QSignalSpy ready(Form2->f, &TShockwaveFlash::engineReady);

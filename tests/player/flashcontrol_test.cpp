@@ -6,7 +6,13 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QMenu>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QProcess>
+#include <QQuickWidget>
+#include <QQuickWindow>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -330,6 +336,32 @@ TEST_F(FlashControlTest, ASaveOverTheBoundFailsInTheMovie) {
   ASSERT_TRUE(Load(other));
   EXPECT_TRUE(PixelBecomes(big, done));
   EXPECT_TRUE(PixelBecomes(small, done)) << "another game's flood left no room";
+}
+
+// Without a GPU, Qt Quick's OpenGL composition of the view on a software
+// rasteriser cost more than the movie and lost frames; its software renderer
+// must take over, and only then.
+TEST_F(FlashControlTest, ComposesWithoutOpenGLOnASoftwareRasteriser) {
+  ASSERT_TRUE(Load(TestMovie("anim")));
+  auto* view = flash->findChild<QQuickWidget*>();
+  ASSERT_NE(view, nullptr);
+  const auto api = view->quickWindow()->rendererInterface()->graphicsApi();
+  QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+  ASSERT_NE(shared, nullptr);
+  QOffscreenSurface surface;
+  surface.create();
+  ASSERT_TRUE(shared->makeCurrent(&surface));
+  const QByteArray renderer(
+      reinterpret_cast<const char*>(shared->functions()->glGetString(GL_RENDERER)));
+  shared->doneCurrent();
+  const QRegularExpression software(QStringLiteral("llvmpipe|softpipe|software rasterizer|"
+                                                   "swiftshader|lavapipe"),
+                                    QRegularExpression::CaseInsensitiveOption);
+  EXPECT_EQ(api, software.match(QString::fromLatin1(renderer)).hasMatch()
+                     ? QSGRendererInterface::Software
+                     : QSGRendererInterface::OpenGL)
+      << renderer.constData();
+  EXPECT_TRUE(ShowsMotion(*flash));
 }
 
 // The program's saves, run as separate processes one after the other and

@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "player/playersettings.h"
+#include "player/plugin/graphicspath.h"
 #include "player/plugin/loopbackserver.h"
 
 namespace {
@@ -142,6 +143,7 @@ bool FlashRuntime::Init(const FlashSettings& settings, const QString& ruffleFold
     return false;
   }
   PrepareWebEngineEnvironment();
+  ChooseGraphicsPath();
 
   // Off the record: the web engine keeps nothing on disk. Game saves are in
   // the program's own store, and nothing else the page holds needs to last;
