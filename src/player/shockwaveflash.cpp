@@ -14,41 +14,30 @@ QT_END_NAMESPACE
 
 namespace {
 
-QOpenGLContext* sharedContext = nullptr;
-
-void DeleteSharedContext() {
-  if (QOpenGLContext::globalShareContext() == sharedContext)
-    qt_gl_set_global_share_context(nullptr);
-  delete sharedContext;
-  sharedContext = nullptr;
-}
-
 // The web engine shows its pages through OpenGL contexts shared with the
-// application's, and crashes as it starts without a global share context.
-// Qt::AA_ShareOpenGLContexts would have the application create one, but that
-// delays every window, the launcher included, by the time OpenGL takes to
-// start (tens of milliseconds on a software rasteriser). Made here instead,
-// before the plugin loads the engine, it costs the launcher nothing; no
-// OpenGL window exists yet that would have needed it earlier.
+// application's, and looks for the shared one as soon as its library is
+// loaded. Qt::AA_ShareOpenGLContexts would have the application create one,
+// but that delays every window, the launcher included, by the time OpenGL
+// takes to start (tens of milliseconds on a software rasteriser). Made here
+// instead, before the plugin loads the engine, it costs the launcher nothing;
+// no OpenGL window exists yet that would have needed it earlier.
 void ShareOpenGLContexts() {
   if (QOpenGLContext::globalShareContext())
     return;
-  sharedContext = new QOpenGLContext;
-  sharedContext->setFormat(QSurfaceFormat::defaultFormat());
-  sharedContext->create();
-  qt_gl_set_global_share_context(sharedContext);
-  qAddPostRoutine(DeleteSharedContext);
+  auto* context = new QOpenGLContext;
+  context->setFormat(QSurfaceFormat::defaultFormat());
+  context->create();
+  qt_gl_set_global_share_context(context);
+  // Let go after every view, with the application.
+  qAddPostRoutine([] {
+    QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+    qt_gl_set_global_share_context(nullptr);
+    delete shared;
+  });
   // The engine's views share with the context only while the attribute is
   // set (without it a player shown again no longer gets keys). Qt warns that
-  // it comes after the application was created, which is the point here.
-  static QtMessageHandler previous = nullptr;
-  previous = qInstallMessageHandler(
-      [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-        if (previous && !message.contains(QLatin1String("AA_ShareOpenGLContexts")))
-          previous(type, context, message);
-      });
+  // it comes after the application was made, which is the point here.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  qInstallMessageHandler(previous);
 }
 
 QString ProgramFolder() {

@@ -143,7 +143,7 @@ bool FlashRuntime::Init(const FlashSettings& settings, const QString& ruffleFold
     return false;
   }
   PrepareWebEngineEnvironment();
-  ChooseGraphicsPath();
+  PrepareGraphics();
 
   // Off the record: the web engine keeps nothing on disk. Game saves are in
   // the program's own store, and nothing else the page holds needs to last;

@@ -7,6 +7,10 @@
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 
+namespace {
+
+// Whether OpenGL runs on a graphics processor, judged from the global shared
+// context: false without one, or when a software rasteriser stands in.
 bool HasUsableGpu() {
   QOpenGLContext* shared = QOpenGLContext::globalShareContext();
   if (!shared || !shared->isValid())
@@ -28,7 +32,9 @@ bool HasUsableGpu() {
   return !renderer.isEmpty();
 }
 
-void ChooseGraphicsPath() {
+}  // namespace
+
+void PrepareGraphics() {
   // Chromium draws the page without a GPU anyway; Qt Quick then shows each of
   // its frames. On a software rasteriser, Qt Quick's OpenGL composition of a
   // full-screen view costs more than the movie and drops frames; its software
