@@ -22,7 +22,9 @@ void PreferPlaceableWindows();
 // every window they manage on the screen, and put a full-screen window above
 // the windows kept on top, so none would show such a strip over a game. The
 // strip is then stacked above every managed window, full-screen ones
-// included.
+// included. This needs a manager that keeps windows on top at all (EWMH
+// _NET_WM_STATE_ABOVE); under one without, the strip stays in its care, as
+// far down as it pushes it.
 //
 // Any other geometry is asked of the window manager, which may keep the
 // window within the screen; a window that was a strip comes back under its

@@ -12,6 +12,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -46,6 +47,9 @@ Reply<T> Take(T* reply) {
 // How long the window manager gets to answer a withdrawal or a map; it
 // normally takes a few milliseconds, more on a busy machine.
 constexpr int kAnswerTimeoutMs = 2000;
+// How long a manager that framed the window gets to hand it back to the
+// root once it has let it go; weston's never does.
+constexpr int kReparentTimeoutMs = 200;
 
 constexpr std::uint32_t kWithdrawnState = 0;
 constexpr std::uint32_t kNormalState = 1;
@@ -110,6 +114,21 @@ bool WindowManagerRuns(const Target& t) {
   return root && (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
 }
 
+// Whether the window manager says it keeps windows on top (EWMH).
+bool KeepsWindowsOnTop(const Target& t) {
+  const xcb_atom_t above = Atom(t.connection, "_NET_WM_STATE_ABOVE");
+  const auto reply = Take(xcb_get_property_reply(
+      t.connection,
+      xcb_get_property(t.connection, 0, t.root, Atom(t.connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM,
+                       0, 1024),
+      nullptr));
+  if (!reply)
+    return false;
+  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+  const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
+  return std::find(atoms, atoms + count, above) != atoms + count;
+}
+
 bool Bypassing(const Target& t) {
   const auto attributes = Attributes(t);
   return attributes && attributes->override_redirect;
@@ -129,8 +148,8 @@ QRect ScreenGeometry(const Target& t) {
 // Waits, without handling any event, until the window manager's answer
 // shows on the server. Events wait, so that no handler sees the window
 // halfway; only the server is asked.
-void AwaitAnswer(const std::function<bool()>& answered) {
-  const QDeadlineTimer deadline(kAnswerTimeoutMs);
+void AwaitAnswer(const std::function<bool()>& answered, int timeoutMs = kAnswerTimeoutMs) {
+  const QDeadlineTimer deadline(timeoutMs);
   while (!answered() && !deadline.hasExpired())
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
@@ -143,11 +162,6 @@ void Send(const Target& t, const Event& event) {
   std::memcpy(wire, &event, sizeof event);
   xcb_send_event(t.connection, 0, t.root,
                  XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, wire);
-}
-
-void SetBypass(const Target& t, bool bypass) {
-  const std::uint32_t value = bypass ? 1 : 0;
-  xcb_change_window_attributes(t.connection, t.window, XCB_CW_OVERRIDE_REDIRECT, &value);
 }
 
 void Configure(const Target& t, const QRect& geometry, bool raise) {
@@ -175,8 +189,21 @@ void Withdraw(const Target& t) {
   xcb_flush(t.connection);
   AwaitAnswer([&] {
     const std::optional<std::uint32_t> state = WmState(t);
-    return (!state || *state == kWithdrawnState) && Parent(t) == t.root;
+    return !state || *state == kWithdrawnState;
   });
+}
+
+// Sets whether the window manager may handle the unmapped window. A manager
+// learns that when a window comes to the root, and weston's learns it then
+// only, so the window comes to the root anew, out of any frame the manager
+// keeps it in after letting it go (weston's does; others hand it back).
+void SetBypass(const Target& t, bool bypass, const QRect& geometry) {
+  if (Parent(t) != t.root)
+    AwaitAnswer([&] { return Parent(t) == t.root; }, kReparentTimeoutMs);
+  const std::uint32_t value = bypass ? 1 : 0;
+  xcb_change_window_attributes(t.connection, t.window, XCB_CW_OVERRIDE_REDIRECT, &value);
+  xcb_reparent_window(t.connection, t.window, t.root, std::int16_t(geometry.x()),
+                      std::int16_t(geometry.y()));
 }
 
 // The states a newly managed window starts with: on top or below, as its
@@ -288,7 +315,7 @@ bool IsStrip(const QRect& geometry) {
 void ShowAsStrip(QWindow& window, const Target& t, const QRect& geometry) {
   if (!Bypassing(t)) {
     Withdraw(t);
-    SetBypass(t, true);
+    SetBypass(t, true, geometry);
   }
   Configure(t, geometry, /*raise=*/true);
   xcb_map_window(t.connection, t.window);
@@ -299,9 +326,9 @@ void ShowAsStrip(QWindow& window, const Target& t, const QRect& geometry) {
 void ReturnToManager(QWindow& window, const Target& t, const QRect& geometry) {
   StripKeeper::Instance().Keep(nullptr);
   xcb_unmap_window(t.connection, t.window);
+  SetBypass(t, false, geometry);
   Configure(t, geometry, /*raise=*/false);
   SetInitialStates(t, window.flags());
-  SetBypass(t, false);
   xcb_map_window(t.connection, t.window);
   xcb_flush(t.connection);
   const bool managed = WindowManagerRuns(t);
@@ -328,7 +355,11 @@ void SetGeometry(QWindow& window, const QRect& geometry) {
     window.setGeometry(geometry);
     return;
   }
-  if (IsStrip(geometry))
+  // The strip is taken from the care of a manager that keeps windows on top
+  // only. One that does not (weston's XWayland manager) has no place above
+  // other windows for it anyway, and weston's shows nothing of a window
+  // that turns unmanaged.
+  if (IsStrip(geometry) && (KeepsWindowsOnTop(*target) || !WindowManagerRuns(*target)))
     ShowAsStrip(window, *target, geometry);
   else if (Bypassing(*target))
     ReturnToManager(window, *target, geometry);
