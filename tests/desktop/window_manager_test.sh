@@ -44,30 +44,6 @@ export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/runtime" NO_AT_
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM XAUTHORITY
 
-# --- a private X server on a free display, and the window manager. Under
-# mutter-wayland that server only shows the compositor's output and takes
-# the input; the program and the queries go to XWayland inside it.
-start_x() { # size -> $display, a server that answers
-  local attempt
-  for attempt in 1 2 3; do
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -dpi 96 3>"$work/display" >/dev/null 2>&1 &
-    pids+=($!)
-    for _ in $(seq 100); do
-      [ -s "$work/display" ] && break
-      sleep 0.1
-    done
-    display=":$(head -n1 "$work/display")"
-    for _ in $(seq 100); do
-      DISPLAY=$display xdpyinfo >/dev/null 2>&1 && return 0
-      sleep 0.1
-    done
-    echo "-- X server $display does not answer (attempt $attempt)"
-    kill "${pids[-1]}" 2>/dev/null
-    : >"$work/display"
-  done
-  echo "FAIL: no X server"
-  exit 1
-}
 # A session bus of the test's own, for the GTK-based managers.
 dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" >/dev/null 2>&1 &
 pids+=($!)
@@ -77,42 +53,78 @@ for _ in $(seq 100); do
 done
 export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
 
-if [ "$wm" = mutter-wayland ]; then
-  start_x 1280x1024
-  screen=$display
-  DISPLAY=$screen MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768 \
-    mutter --nested --wayland --wayland-display=quillet-test >"$work/wm.log" 2>&1 &
+# --- a private X server on a free display, and the window manager. Under
+# mutter-wayland that server only shows the compositor's output and takes
+# the input; the program and the queries go to XWayland inside it.
+start_x() { # size -> $display, $screen
+  : >"$work/display"
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -dpi 96 3>"$work/display" >"$work/x.log" 2>&1 &
   pids+=($!)
-  # XWayland's display, from the command line mutter starts it with.
-  for _ in $(seq 300); do
-    xwayland=$(pgrep -a -P "${pids[-1]}" -x Xwayland | awk '{ print $3 }')
-    [ -n "$xwayland" ] && break
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
     sleep 0.1
   done
-  export DISPLAY=$xwayland XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
-  export WAYLAND_DISPLAY=quillet-test
-  # As on a desktop that asks Qt for Wayland: the program still takes X11.
-  export QT_QPA_PLATFORM=wayland
-else
-  start_x 1024x768
+  display=":$(head -n1 "$work/display")"
   screen=$display
-  export DISPLAY=$display
-  case $wm in
-    openbox) manager=(openbox --sm-disable) ;;
-    xfwm4) manager=(xfwm4 --compositor=off --sm-client-disable) ;;
-    icewm) manager=(icewm) ;;
-    mutter) manager=(mutter --x11 --replace --sm-disable) ;;
-    *) echo "FAIL: unknown window manager $wm"; exit 1 ;;
-  esac
-  "${manager[@]}" >"$work/wm.log" 2>&1 &
-  pids+=($!)
-fi
-managing() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-for _ in $(seq 300); do
-  managing && break
-  sleep 0.1
+  for _ in $(seq 100); do
+    DISPLAY=$display xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  why="the X server does not answer"
+  return 1
+}
+start_manager() {
+  if [ "$wm" = mutter-wayland ]; then
+    start_x 1280x1024 || return 1
+    DISPLAY=$screen MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768 \
+      mutter --nested --wayland --wayland-display=quillet-test >"$work/wm.log" 2>&1 &
+    pids+=($!)
+    # XWayland's display, from the command line mutter starts it with.
+    local xwayland=
+    for _ in $(seq 300); do
+      xwayland=$(pgrep -a -P "${pids[-1]}" -x Xwayland | awk '{ print $3 }')
+      [ -n "$xwayland" ] && break
+      sleep 0.1
+    done
+    export DISPLAY=$xwayland XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
+    export WAYLAND_DISPLAY=quillet-test
+    # As on a desktop that asks Qt for Wayland: the program still takes X11.
+    export QT_QPA_PLATFORM=wayland
+  else
+    start_x 1024x768 || return 1
+    export DISPLAY=$display
+    case $wm in
+      openbox) manager=(openbox --sm-disable) ;;
+      xfwm4) manager=(xfwm4 --compositor=off --sm-client-disable) ;;
+      icewm) manager=(icewm) ;;
+      mutter) manager=(mutter --x11 --replace --sm-disable) ;;
+      *) echo "FAIL: unknown window manager $wm"; exit 1 ;;
+    esac
+    "${manager[@]}" >"$work/wm.log" 2>&1 &
+    pids+=($!)
+  fi
+  for _ in $(seq 300); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    kill -0 "${pids[-1]}" 2>/dev/null || { why="it ended"; return 1; }
+    sleep 0.1
+  done
+  why="it does not manage the screen"
+  return 1
+}
+# Another program on the machine may take the display a server was given;
+# a fresh server and manager then get another.
+for attempt in 1 2 3; do
+  before=${#pids[@]}
+  start_manager && break
+  echo "-- $wm did not start on $display (attempt $attempt): $why"
+  cat "$work/x.log" "$work/wm.log" 2>/dev/null | tail -n 5
+  [ "$attempt" = 3 ] && { echo "FAIL: $wm did not start"; exit 1; }
+  for ((i = ${#pids[@]} - 1; i >= before; i--)); do
+    kill "${pids[i]}" 2>/dev/null
+    wait "${pids[i]}" 2>/dev/null
+  done
+  pids=("${pids[@]:0:before}")
 done
-managing || { cat "$work/wm.log"; echo "FAIL: $wm did not start"; exit 1; }
 note "$wm manages $DISPLAY"
 
 # What the user does and sees, on the screen's X server.
