@@ -193,10 +193,10 @@ void Withdraw(const Target& t) {
   });
 }
 
-// Sets whether the window manager may handle the unmapped window. A manager
-// learns that when a window comes to the root, and weston's learns it then
-// only, so the window comes to the root anew, out of any frame the manager
-// keeps it in after letting it go (weston's does; others hand it back).
+// Sets whether the window manager may handle the unmapped window. The
+// window then comes to the root anew, which is when managers look at that
+// setting; and a manager that kept it in its frame after letting it go
+// (weston's does, the others hand it back) would show it nowhere.
 void SetBypass(const Target& t, bool bypass, const QRect& geometry) {
   if (Parent(t) != t.root)
     AwaitAnswer([&] { return Parent(t) == t.root; }, kReparentTimeoutMs);
