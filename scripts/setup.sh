@@ -13,7 +13,7 @@ packages=(
   libcurl4-openssl-dev zlib1g-dev liblzma-dev libfontconfig-dev libgtest-dev libgmock-dev libxcb1-dev
   haxe nodejs npm
   nginx-light
-  xvfb openbox xdotool x11-utils imagemagick
+  xvfb openbox xfwm4 icewm mutter xwayland dbus xdotool x11-utils imagemagick
   fonts-arphic-gbsn00lp fonts-arphic-uming fonts-urw-base35
   appstream desktop-file-utils dpkg-dev file curl ca-certificates git
 )

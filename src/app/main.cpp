@@ -8,11 +8,13 @@
 #include "platform/fontwarmup.h"
 #include "platform/messageboxprompt.h"
 #include "platform/systempaths.h"
+#include "platform/windowsystem.h"
 #include "player/shockwaveflash.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+  windowsystem::PreferPlaceableWindows();
   const FontConfigurationWarmUp warmUp;
   QuietenLibraryChatter();
   QApplication app(argc, argv);

@@ -4,6 +4,7 @@
 #include "launcher/layout.h"
 #include "launcher/lettering.h"
 #include "launcher/roll.h"
+#include "platform/windowsystem.h"
 #include "uikit/artwork.h"
 #include "uikit/fonts.h"
 #include "uikit/widgets.h"
@@ -16,6 +17,7 @@
 #include <QPixmap>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QWindow>
 
 #include <array>
 
@@ -31,6 +33,8 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
 
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quilletta"));
+  // Task bars name a window by its icon name: the application's title.
+  setWindowIconText(QStringLiteral("Quillet"));
   setWindowIcon(QIcon(QPixmap::fromImage(artwork::ProgramIcon())));
   setLayoutDirection(Qt::LeftToRight);
   setGeometry(832, 0, layout::kWidth, layout::kFullHeight);
@@ -203,14 +207,14 @@ QPoint TForm1::ContextMenuPosition() const {
   return QPoint(x() - 106, ContextMenuYFor(m_screen.ScreenWidth()));
 }
 
+// A strip above the screen's top is more than a geometry to a window
+// manager; the window system takes care of that.
 void TForm1::ChangeGeometry(const QRect& geometry) {
   if (geometry != this->geometry())
-    setGeometry(geometry);
+    windowsystem::SetGeometry(*windowHandle(), geometry);
 }
 
 void TForm1::RollUp() {
-  m_aboveScreenTop = true;
-  m_topCorrections = 0;
   ChangeGeometry(QRect(x(), roll::kRolledUpTop, layout::kWidth, roll::RolledUpHeight(height())));
 }
 
@@ -311,15 +315,4 @@ void TForm1::mouseMoveEvent(QMouseEvent*) {
 // the launcher is active arrives here.
 void TForm1::keyPressEvent(QKeyEvent* event) {
   FormKeyDown(event);
-}
-
-// A window manager may still push the rolled-up strip back onto the screen;
-// a plain move to -1 afterwards is usually accepted. A few answers per roll-up
-// are enough; more would fight a manager (or a user) that never gives in.
-void TForm1::moveEvent(QMoveEvent* event) {
-  QWidget::moveEvent(event);
-  if (m_aboveScreenTop && y() != -1 && m_topCorrections < 3) {
-    ++m_topCorrections;
-    move(x(), -1);
-  }
 }

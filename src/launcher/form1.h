@@ -81,7 +81,6 @@ class TForm1 final : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -103,8 +102,4 @@ class TForm1 final : public QWidget {
   std::array<QImage, 6> m_ownBars;
   std::array<bool, 6> m_pageBuilt{};
   bool m_otherPagesQueued = false;
-  // Once rolled up, the launcher's Top stays -1; how often a window manager
-  // that pushed it back to 0 has been answered since the last roll-up.
-  bool m_aboveScreenTop = false;
-  int m_topCorrections = 0;
 };

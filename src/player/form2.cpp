@@ -36,7 +36,7 @@ TForm2::~TForm2() {
 }
 
 void TForm2::ShowMaximized() {
-  showMaximized();
+  showFullScreen();
   raise();
   activateWindow();
 }

@@ -19,7 +19,9 @@ class TForm2 final : public QWidget {
 
   TShockwaveFlash* f = nullptr;
 
-  // Shows the window maximized, which with no frame covers the whole screen.
+  // Shows the window maximized as a borderless window was: over the whole
+  // screen, task bars and panels included. Window managers grant that to a
+  // full-screen window only; the launcher's strip still stays above it.
   void ShowMaximized();
 
   // Key preview: sees every key pressed in this window before the control,

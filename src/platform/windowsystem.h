@@ -1,0 +1,36 @@
+#pragma once
+
+// What the launcher asks of the window system beyond Qt's window flags: its
+// geometry in one change, also as a strip that sticks out above the top of
+// the screen and stays above every other window. One implementation per
+// window system; on X11 it speaks EWMH and ICCCM to the window manager.
+
+class QRect;
+class QWindow;
+
+namespace windowsystem {
+
+// Called before the application object is made. On a Wayland desktop that
+// also offers X11 (XWayland), chooses X11, where a window may place itself
+// and stay on top; Wayland lets a window do neither.
+void PreferPlaceableWindows();
+
+// Moves and resizes the shown top-level `window` in one change.
+//
+// A strip of at most kMaxStripHeight rows that reaches above the screen's top
+// edge is taken from the window manager's care: managers keep some rows of
+// every window they manage on the screen, and put a full-screen window above
+// the windows kept on top, so none would show such a strip over a game. The
+// strip is then stacked above every managed window, full-screen ones
+// included. This needs a manager that keeps windows on top at all (EWMH
+// _NET_WM_STATE_ABOVE); under one without, the strip stays in its care, as
+// far down as it pushes it.
+//
+// Any other geometry is asked of the window manager, which may keep the
+// window within the screen; a window that was a strip comes back under its
+// care, on top as its flags say, and is activated.
+void SetGeometry(QWindow& window, const QRect& geometry);
+
+inline constexpr int kMaxStripHeight = 3;
+
+}  // namespace windowsystem

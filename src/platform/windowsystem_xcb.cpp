@@ -1,0 +1,370 @@
+#include "platform/windowsystem.h"
+
+#include <QtGui/qguiapplication_platform.h>
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QHash>
+#include <QPointer>
+#include <QRect>
+#include <QSocketNotifier>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace windowsystem {
+
+void PreferPlaceableWindows() {
+  if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("DISPLAY"))
+    return;
+  // A choice of another platform than Wayland (offscreen, say) stands.
+  const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+  if (chosen.isEmpty() || chosen.startsWith("wayland"))
+    qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+namespace {
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T>
+Reply<T> Take(T* reply) {
+  return Reply<T>(reply, &std::free);
+}
+
+// How long the window manager gets to answer a withdrawal or a map; it
+// normally takes a few milliseconds, more on a busy machine.
+constexpr int kAnswerTimeoutMs = 2000;
+// How long a manager that framed the window gets to hand it back to the
+// root once it has let it go; weston's never does.
+constexpr int kReparentTimeoutMs = 200;
+
+constexpr std::uint32_t kWithdrawnState = 0;
+constexpr std::uint32_t kNormalState = 1;
+
+// The top-level window of a shown QWindow on the X server.
+struct Target {
+  xcb_connection_t* connection;
+  xcb_window_t window;
+  xcb_window_t root;
+};
+
+std::optional<Target> TargetOf(QWindow& window) {
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || window.handle() == nullptr || !window.isVisible())
+    return std::nullopt;
+  xcb_connection_t* connection = x11->connection();
+  const auto id = xcb_window_t(window.winId());
+  const auto tree = Take(xcb_query_tree_reply(connection, xcb_query_tree(connection, id), nullptr));
+  if (!tree)
+    return std::nullopt;
+  return Target{connection, id, tree->root};
+}
+
+xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
+  static QHash<QByteArray, xcb_atom_t> atoms;
+  const QByteArray key(name);
+  const auto known = atoms.constFind(key);
+  if (known != atoms.constEnd())
+    return *known;
+  const auto reply = Take(xcb_intern_atom_reply(
+      connection, xcb_intern_atom(connection, 0, std::uint16_t(key.size()), name), nullptr));
+  const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+  atoms.insert(key, atom);
+  return atom;
+}
+
+// WM_STATE as the window manager set it, or nothing while it manages nothing.
+std::optional<std::uint32_t> WmState(const Target& t) {
+  const xcb_atom_t wmState = Atom(t.connection, "WM_STATE");
+  const auto reply = Take(xcb_get_property_reply(
+      t.connection, xcb_get_property(t.connection, 0, t.window, wmState, wmState, 0, 2), nullptr));
+  if (!reply || xcb_get_property_value_length(reply.get()) < 4)
+    return std::nullopt;
+  return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+}
+
+xcb_window_t Parent(const Target& t) {
+  const auto tree =
+      Take(xcb_query_tree_reply(t.connection, xcb_query_tree(t.connection, t.window), nullptr));
+  return tree ? tree->parent : t.root;
+}
+
+Reply<xcb_get_window_attributes_reply_t> Attributes(const Target& t) {
+  return Take(xcb_get_window_attributes_reply(
+      t.connection, xcb_get_window_attributes(t.connection, t.window), nullptr));
+}
+
+// Whether a window manager runs: it alone may redirect the root's children.
+bool WindowManagerRuns(const Target& t) {
+  const auto root = Take(xcb_get_window_attributes_reply(
+      t.connection, xcb_get_window_attributes(t.connection, t.root), nullptr));
+  return root && (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
+}
+
+// Whether the window manager says it keeps windows on top (EWMH).
+bool KeepsWindowsOnTop(const Target& t) {
+  const xcb_atom_t above = Atom(t.connection, "_NET_WM_STATE_ABOVE");
+  const auto reply = Take(xcb_get_property_reply(
+      t.connection,
+      xcb_get_property(t.connection, 0, t.root, Atom(t.connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM,
+                       0, 1024),
+      nullptr));
+  if (!reply)
+    return false;
+  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+  const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
+  return std::find(atoms, atoms + count, above) != atoms + count;
+}
+
+bool Bypassing(const Target& t) {
+  const auto attributes = Attributes(t);
+  return attributes && attributes->override_redirect;
+}
+
+// Where the window stands on the screen and its size.
+QRect ScreenGeometry(const Target& t) {
+  const auto geometry =
+      Take(xcb_get_geometry_reply(t.connection, xcb_get_geometry(t.connection, t.window), nullptr));
+  const auto origin = Take(xcb_translate_coordinates_reply(
+      t.connection, xcb_translate_coordinates(t.connection, t.window, t.root, 0, 0), nullptr));
+  if (!geometry || !origin)
+    return {};
+  return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+}
+
+// Waits, without handling any event, until the window manager's answer
+// shows on the server. Events wait, so that no handler sees the window
+// halfway; only the server is asked.
+void AwaitAnswer(const std::function<bool()>& answered, int timeoutMs = kAnswerTimeoutMs) {
+  const QDeadlineTimer deadline(timeoutMs);
+  while (!answered() && !deadline.hasExpired())
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+template <typename Event>
+void Send(const Target& t, const Event& event) {
+  // Every X event is 32 bytes on the wire, whatever its structure's size.
+  char wire[32] = {};
+  static_assert(sizeof event <= sizeof wire);
+  std::memcpy(wire, &event, sizeof event);
+  xcb_send_event(t.connection, 0, t.root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, wire);
+}
+
+void Configure(const Target& t, const QRect& geometry, bool raise) {
+  std::vector<std::uint32_t> values = {std::uint32_t(geometry.x()), std::uint32_t(geometry.y()),
+                                       std::uint32_t(geometry.width()),
+                                       std::uint32_t(geometry.height())};
+  std::uint16_t mask = XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                       XCB_CONFIG_WINDOW_HEIGHT;
+  if (raise) {
+    mask |= XCB_CONFIG_WINDOW_STACK_MODE;
+    values.push_back(XCB_STACK_MODE_ABOVE);
+  }
+  xcb_configure_window(t.connection, t.window, mask, values.data());
+}
+
+// Takes the window from the window manager (ICCCM 4.1.4) and waits until
+// the manager has let it go, so that it cannot handle the window afterwards.
+void Withdraw(const Target& t) {
+  xcb_unmap_window(t.connection, t.window);
+  xcb_unmap_notify_event_t unmap = {};
+  unmap.response_type = XCB_UNMAP_NOTIFY;
+  unmap.event = t.root;
+  unmap.window = t.window;
+  Send(t, unmap);
+  xcb_flush(t.connection);
+  AwaitAnswer([&] {
+    const std::optional<std::uint32_t> state = WmState(t);
+    return !state || *state == kWithdrawnState;
+  });
+}
+
+// Sets whether the window manager may handle the unmapped window. The
+// window then comes to the root anew, which is when managers look at that
+// setting; and a manager that kept it in its frame after letting it go
+// (weston's does, the others hand it back) would show it nowhere.
+void SetBypass(const Target& t, bool bypass, const QRect& geometry) {
+  if (Parent(t) != t.root)
+    AwaitAnswer([&] { return Parent(t) == t.root; }, kReparentTimeoutMs);
+  const std::uint32_t value = bypass ? 1 : 0;
+  xcb_change_window_attributes(t.connection, t.window, XCB_CW_OVERRIDE_REDIRECT, &value);
+  xcb_reparent_window(t.connection, t.window, t.root, std::int16_t(geometry.x()),
+                      std::int16_t(geometry.y()));
+}
+
+// The states a newly managed window starts with: on top or below, as its
+// flags say. The manager dropped the former ones when it let the window go.
+void SetInitialStates(const Target& t, Qt::WindowFlags flags) {
+  std::vector<xcb_atom_t> states;
+  if (flags & Qt::WindowStaysOnTopHint)
+    states.push_back(Atom(t.connection, "_NET_WM_STATE_ABOVE"));
+  if (flags & Qt::WindowStaysOnBottomHint)
+    states.push_back(Atom(t.connection, "_NET_WM_STATE_BELOW"));
+  xcb_change_property(t.connection, XCB_PROP_MODE_REPLACE, t.window,
+                      Atom(t.connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+                      std::uint32_t(states.size()), states.data());
+}
+
+// _NET_MOVERESIZE_WINDOW: the whole geometry as one request, measured at
+// the window itself (static gravity), from an application.
+void RequestGeometry(const Target& t, const QRect& geometry) {
+  xcb_client_message_event_t message = {};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = t.window;
+  message.type = Atom(t.connection, "_NET_MOVERESIZE_WINDOW");
+  constexpr std::uint32_t kStaticGravity = 10;
+  constexpr std::uint32_t kAllFields = 0xf << 8;
+  constexpr std::uint32_t kFromApplication = 1 << 12;
+  message.data.data32[0] = kStaticGravity | kAllFields | kFromApplication;
+  message.data.data32[1] = std::uint32_t(geometry.x());
+  message.data.data32[2] = std::uint32_t(geometry.y());
+  message.data.data32[3] = std::uint32_t(geometry.width());
+  message.data.data32[4] = std::uint32_t(geometry.height());
+  Send(t, message);
+}
+
+// Keeps the shown strip above every window the window manager stacks:
+// managers restack their frames as they see fit, and one or other puts a
+// frame above the windows it does not manage. Watches the screen on an X
+// connection of its own, so that the program's windows see none of it.
+class StripKeeper final : public QObject {
+ public:
+  // The one keeper, made at the first strip; it lives as long as the application.
+  static StripKeeper& Instance() {
+    static QPointer<StripKeeper> keeper;
+    if (keeper.isNull())
+      keeper = new StripKeeper(qGuiApp);
+    return *keeper;
+  }
+
+  ~StripKeeper() override {
+    m_notifier.reset();
+    xcb_disconnect(m_connection);
+  }
+
+  // The strip to keep on top, or none.
+  void Keep(QWindow* strip) {
+    m_window = strip;
+    m_strip = strip != nullptr ? xcb_window_t(strip->winId()) : 0;
+  }
+
+ private:
+  explicit StripKeeper(QObject* parent) : QObject(parent) {
+    int screen = 0;
+    m_connection = xcb_connect(nullptr, &screen);
+    if (xcb_connection_has_error(m_connection) != 0)
+      return;
+    xcb_screen_iterator_t roots = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (; roots.rem > 0 && screen > 0; --screen)
+      xcb_screen_next(&roots);
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(m_connection, roots.data->root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(m_connection);
+    m_notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection),
+                                                   QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &StripKeeper::Read);
+  }
+
+  void Read() {
+    bool covered = false;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+      // A window the manager maps or stacks may now lie above the strip;
+      // windows it does not manage (menus, tooltips) may stay there.
+      const std::uint8_t type = event->response_type & 0x7f;
+      if (type == XCB_MAP_NOTIFY) {
+        const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
+        covered |= !map->override_redirect && map->window != m_strip;
+      } else if (type == XCB_CONFIGURE_NOTIFY) {
+        const auto* configure = reinterpret_cast<xcb_configure_notify_event_t*>(event);
+        covered |= !configure->override_redirect && configure->window != m_strip;
+      }
+      std::free(event);
+    }
+    if (covered && !m_window.isNull() && m_window->isVisible()) {
+      const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+      xcb_configure_window(m_connection, m_strip, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+      xcb_flush(m_connection);
+    }
+  }
+
+  xcb_connection_t* m_connection = nullptr;
+  std::unique_ptr<QSocketNotifier> m_notifier;
+  QPointer<QWindow> m_window;
+  xcb_window_t m_strip = 0;
+};
+
+bool IsStrip(const QRect& geometry) {
+  return geometry.top() < 0 && geometry.height() <= kMaxStripHeight;
+}
+
+void ShowAsStrip(QWindow& window, const Target& t, const QRect& geometry) {
+  if (!Bypassing(t)) {
+    Withdraw(t);
+    SetBypass(t, true, geometry);
+  }
+  Configure(t, geometry, /*raise=*/true);
+  xcb_map_window(t.connection, t.window);
+  xcb_flush(t.connection);
+  StripKeeper::Instance().Keep(&window);
+}
+
+void ReturnToManager(QWindow& window, const Target& t, const QRect& geometry) {
+  StripKeeper::Instance().Keep(nullptr);
+  xcb_unmap_window(t.connection, t.window);
+  SetBypass(t, false, geometry);
+  Configure(t, geometry, /*raise=*/false);
+  SetInitialStates(t, window.flags());
+  xcb_map_window(t.connection, t.window);
+  xcb_flush(t.connection);
+  const bool managed = WindowManagerRuns(t);
+  AwaitAnswer([&] {
+    const auto attributes = Attributes(t);
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+           (!managed || WmState(t) == kNormalState);
+  });
+  // A manager places a window it takes on anew by its own rules; asked
+  // again, some grant what they did not at the map.
+  if (ScreenGeometry(t) != geometry) {
+    RequestGeometry(t, geometry);
+    xcb_flush(t.connection);
+  }
+  // The strip rolls down because the user reached for it.
+  window.requestActivate();
+}
+
+}  // namespace
+
+void SetGeometry(QWindow& window, const QRect& geometry) {
+  const std::optional<Target> target = TargetOf(window);
+  if (!target) {
+    window.setGeometry(geometry);
+    return;
+  }
+  // The strip is taken from the care of a manager that keeps windows on top
+  // only. One that does not (weston's XWayland manager) has no place above
+  // other windows for it anyway, and weston's shows nothing of a window
+  // that turns unmanaged.
+  if (IsStrip(geometry) && (KeepsWindowsOnTop(*target) || !WindowManagerRuns(*target)))
+    ShowAsStrip(window, *target, geometry);
+  else if (Bypassing(*target))
+    ReturnToManager(window, *target, geometry);
+  else
+    window.setGeometry(geometry);
+}
+
+}  // namespace windowsystem

@@ -1,0 +1,322 @@
+#!/usr/bin/env bash
+# The launcher's window behaviours under one window manager, on a private
+# 1024 x 768 X server: the built program driven with xdotool as a user would,
+# measured on the X server (geometry, window manager hints) and on the
+# screen (which window shows at a point). mutter-wayland is GNOME's
+# compositor as a Wayland desktop, where the program runs through XWayland.
+# Usage: window_manager_test.sh <openbox|xfwm4|icewm|mutter|mutter-wayland> <build dir>
+set -uo pipefail
+export LC_ALL=C.UTF-8
+wm=$1
+build=$(cd "$2" && pwd)
+movie="$build/server/www/soft/Playbox/Playshare/tancs.swf"
+failures=0
+started=$SECONDS
+
+fail() {
+  echo "FAIL [$wm]: $*"
+  failures=$((failures + 1))
+}
+note() { echo "-- [$wm] $((SECONDS - started)) s: $*"; }
+
+[ -x "$build/bin/quillet" ] || { echo "FAIL: no program in $build/bin"; exit 1; }
+[ -f "$movie" ] || { echo "FAIL: no sample game at $movie"; exit 1; }
+command -v "${wm%-wayland}" >/dev/null || { echo "FAIL: ${wm%-wayland} is not installed; run scripts/setup.sh"; exit 1; }
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  # The program first, then what it runs on, newest first.
+  [ -n "${program:-}" ] && kill "$program" 2>/dev/null && wait "$program" 2>/dev/null
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null
+    wait "${pids[i]}" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' TERM INT
+
+# Nothing of the user's or the machine's settings: a fresh home, no
+# accessibility bus (GTK-based managers would start one).
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/runtime" NO_AT_BRIDGE=1
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM XAUTHORITY
+
+# A session bus of the test's own, for the GTK-based managers.
+dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  [ -s "$work/bus" ] && break
+  sleep 0.1
+done
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
+
+# --- a private X server on a free display, and the window manager. Under
+# mutter-wayland that server only shows the compositor's output and takes
+# the input; the program and the queries go to XWayland inside it.
+start_x() { # size -> $display, $screen
+  : >"$work/display"
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -dpi 96 3>"$work/display" >"$work/x.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+  done
+  display=":$(head -n1 "$work/display")"
+  screen=$display
+  for _ in $(seq 100); do
+    DISPLAY=$display xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  why="the X server does not answer"
+  return 1
+}
+start_manager() {
+  if [ "$wm" = mutter-wayland ]; then
+    start_x 1280x1024 || return 1
+    DISPLAY=$screen MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768 \
+      mutter --nested --wayland --wayland-display=quillet-test >"$work/wm.log" 2>&1 &
+    pids+=($!)
+    # XWayland's display, from the command line mutter starts it with.
+    local xwayland=
+    for _ in $(seq 300); do
+      xwayland=$(pgrep -a -P "${pids[-1]}" -x Xwayland | awk '{ print $3 }')
+      [ -n "$xwayland" ] && break
+      sleep 0.1
+    done
+    export DISPLAY=$xwayland XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
+    export WAYLAND_DISPLAY=quillet-test
+    # As on a desktop that asks Qt for Wayland: the program still takes X11.
+    export QT_QPA_PLATFORM=wayland
+  else
+    start_x 1024x768 || return 1
+    export DISPLAY=$display
+    case $wm in
+      openbox) manager=(openbox --sm-disable) ;;
+      xfwm4) manager=(xfwm4 --compositor=off --sm-client-disable) ;;
+      icewm) manager=(icewm) ;;
+      mutter) manager=(mutter --x11 --replace --sm-disable) ;;
+      *) echo "FAIL: unknown window manager $wm"; exit 1 ;;
+    esac
+    "${manager[@]}" >"$work/wm.log" 2>&1 &
+    pids+=($!)
+  fi
+  for _ in $(seq 300); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    kill -0 "${pids[-1]}" 2>/dev/null || { why="it ended"; return 1; }
+    sleep 0.1
+  done
+  why="it does not manage the screen"
+  return 1
+}
+# Another program on the machine may take the display a server was given;
+# a fresh server and manager then get another.
+for attempt in 1 2 3; do
+  before=${#pids[@]}
+  start_manager && break
+  echo "-- $wm did not start on $display (attempt $attempt): $why"
+  cat "$work/x.log" "$work/wm.log" 2>/dev/null | tail -n 5
+  [ "$attempt" = 3 ] && { echo "FAIL: $wm did not start"; exit 1; }
+  for ((i = ${#pids[@]} - 1; i >= before; i--)); do
+    kill "${pids[i]}" 2>/dev/null
+    wait "${pids[i]}" 2>/dev/null
+  done
+  pids=("${pids[@]:0:before}")
+done
+note "$wm manages $DISPLAY"
+
+# What the user does and sees, on the screen's X server.
+input() { DISPLAY=$screen XAUTHORITY= xdotool "$@"; }
+# A nested compositor follows the pointer from where it entered its window.
+input mousemove 1200 1000 sleep 0.2 mousemove 20 700
+
+# --- reading the X server
+geometry() { # id -> "x y w h" of the window itself on the screen
+  xwininfo -id "$1" 2>/dev/null | awk '
+    /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print x, y, w, h }'
+}
+property() { xprop -id "$1" "$2" 2>/dev/null; }
+pixel() { # x y -> "r g b" on the screen
+  DISPLAY=$screen XAUTHORITY= import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+    sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
+}
+near() { # "r g b" rrggbb tolerance
+  local r g b
+  read -r r g b <<<"$1"
+  local er=$((16#${2:0:2})) eg=$((16#${2:2:2})) eb=$((16#${2:4:2}))
+  [ -n "$r" ] && [ $((r > er ? r - er : er - r)) -le "$3" ] &&
+    [ $((g > eg ? g - eg : eg - g)) -le "$3" ] && [ $((b > eb ? b - eb : eb - b)) -le "$3" ]
+}
+
+# Waits until `test` holds for what `probe` reads, five times in a row, so
+# that a window manager still at work cannot pass it; leaves the last
+# reading in $seen.
+await() { # timeout probe test
+  local end=$((SECONDS + $1)) probe=$2 test=$3 held=0
+  while [ $SECONDS -le "$end" ]; do
+    seen=$($probe)
+    if $test "$seen"; then
+      held=$((held + 1))
+      [ "$held" -ge 5 ] && return 0
+    else
+      held=0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+window_of() { # title regex -> id of the program's shown window
+  xdotool search --all --onlyvisible --pid "$program" --name "$1" 2>/dev/null | head -n1
+}
+await_window() { # title regex timeout -> id
+  local end=$((SECONDS + $2)) id
+  while [ $SECONDS -le "$end" ]; do
+    id=$(window_of "$1")
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+await_gone() { # title regex timeout
+  local end=$((SECONDS + $2))
+  while [ $SECONDS -le "$end" ]; do
+    [ -z "$(window_of "$1")" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+launcher_geometry() { geometry "$launcher"; }
+placed() { [ "$1" = "832 0 184 556" ]; }
+strip() { [ "$1" = "832 -1 184 2" ]; }
+# Rolled down, Top stays -1 where the manager lets a window it manages reach
+# above the screen, and is 0 where it keeps it within.
+rolled_down() { [ "$1" = "832 -1 184 556" ] || [ "$1" = "832 0 184 556" ]; }
+covers_screen() { [ "$1" = "0 0 1024 768" ]; }
+
+# What shows on the screen. The strip's second row is light blue (its first
+# is dark navy); the launcher's band above the bottom strip is sky blue; the
+# sample game's backdrop is dark slate.
+light_strip() { near "$1" e8f1fd 40; }
+sky_blue() { near "$1" a6caf0 6; }
+backdrop() { near "$1" 1b2631 12; }
+bar_border() { near "$1" 003c74 24; }
+band() { pixel 852 $(($(launcher_geometry | cut -d' ' -f2) + 531)); }
+
+# --- the program, from a copy of its folder with the sample game in Common/
+mkdir -p "$work/program/Common"
+cp "$build/bin/quillet" "$work/program/"
+ln -s "$build/bin/plugins" "$work/program/plugins"
+ln -s "$build/bin/ruffle" "$work/program/ruffle"
+cp "$movie" "$work/program/Common/"
+"$work/program/quillet" >"$work/program.log" 2>&1 &
+program=$!
+
+launcher=$(await_window '^Quilletta' 60) || { cat "$work/program.log"; echo "FAIL: no launcher"; exit 1; }
+await 20 launcher_geometry placed || fail "placed at $seen, not 832 0 184 556"
+note "placed at $seen"
+
+# --- above a large ordinary window opened over it and activated
+xmessage -geometry 1000x700+0+30 -name ordinary "an ordinary window" >/dev/null 2>&1 &
+pids+=($!)
+ordinary=
+for _ in $(seq 100); do
+  ordinary=$(xdotool search --onlyvisible --classname '^ordinary$' 2>/dev/null | head -n1)
+  [ -n "$ordinary" ] && break
+  sleep 0.1
+done
+[ -n "$ordinary" ] || fail "the ordinary window did not show"
+xdotool windowactivate "$ordinary" 2>/dev/null
+await 10 band sky_blue || fail "the launcher is not above an ordinary window: $seen at its band"
+property "$launcher" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "no _NET_WM_STATE_ABOVE"
+note "above an ordinary window"
+
+# --- minimized, it has an entry in the task bar and comes back from it
+click() { input mousemove "$1" "$2" sleep 0.1 click 1; }
+click $((832 + 155)) 15 # Image5
+wm_state() { property "$launcher" WM_STATE | sed -n 's/.*window state: *//p'; }
+iconic() { [ "$1" = Iconic ]; }
+normal() { [ "$1" = Normal ]; }
+await 10 wm_state iconic || fail "minimize leaves WM_STATE $seen"
+xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$launcher")" ||
+  fail "the minimized launcher is not in _NET_CLIENT_LIST"
+property "$launcher" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR &&
+  fail "the launcher skips the task bar"
+icon_name=$(property "$launcher" _NET_WM_ICON_NAME | sed -n 's/.*= "\(.*\)"$/\1/p')
+[ "$icon_name" = Quillet ] || fail "the task bar entry is named '$icon_name', not Quillet"
+property "$launcher" _NET_WM_ICON | grep -q 'Icon (38 x 38)' || fail "no 38 x 38 program icon"
+note "minimized: $(property "$launcher" _NET_WM_VISIBLE_ICON_NAME) $(property "$launcher" _NET_WM_STATE)"
+xdotool windowactivate "$launcher" 2>/dev/null # as a task bar asks
+await 10 wm_state normal || fail "the task bar's request leaves WM_STATE $seen"
+await 10 launcher_geometry placed || fail "back from the task bar at $seen"
+note "back from the task bar"
+
+# --- the hide button rolls it up to the strip at Top -1
+click $((832 + 130)) 544 # Image4
+await 10 launcher_geometry strip || fail "rolled up to $seen, not 832 -1 184 2"
+await 10 "pixel 952 0" light_strip || fail "the screen's first row shows $seen, not the strip's second row"
+note "rolled up"
+
+# --- the mouse at the top edge rolls it down, above the ordinary window
+roll_down() {
+  input mousemove 952 300 sleep 0.2 mousemove 952 0 sleep 0.1 mousemove 953 0
+  await 10 launcher_geometry rolled_down || fail "$1: rolled down to $seen"
+  await 10 band sky_blue || fail "$1: rolled down under another window ($seen at its band)"
+}
+roll_down "over the ordinary window"
+note "rolled down to $(launcher_geometry)"
+
+# --- a game: full screen, task bars and panels included, under the strip
+play() {
+  # The puzzle category's bar on the first page; its page shows the next
+  # category's bar at the bottom, at Top 454 of the page (which starts at
+  # 3, 28 in the launcher); then |贪吃蛇| on that page.
+  local top
+  top=$(launcher_geometry | cut -d' ' -f2)
+  click $((832 + 91)) $((top + 28 + 65 + 10))
+  await 10 "pixel 923 $((top + 28 + 454))" bar_border || fail "$1: the puzzle page did not show"
+  click $((832 + 21)) $((top + 28 + 133 + 7))
+  player=$(await_window '^小游戏' 30) || { fail "$1: no player window"; return 1; }
+  await 10 launcher_geometry strip || fail "$1: the launcher is at $seen, not the strip"
+  await 10 "geometry $player" covers_screen || fail "$1: the player covers $seen"
+  property "$player" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN || fail "$1: not full-screen"
+  await 60 "pixel 5 765" backdrop || fail "$1: the game does not show at the bottom left ($seen)"
+  await 10 "pixel 1018 765" backdrop || fail "$1: the game does not show at the bottom right ($seen)"
+  await 10 "pixel 952 0" light_strip || fail "$1: the strip is not above the game ($seen)"
+  note "$1 covers the screen under the strip"
+}
+answer_yes() {
+  await_window '^Confirm' 10 >/dev/null || { fail "$1: no question"; return 1; }
+  input key Return
+  await_gone '^小游戏' 10 || fail "$1: the player still shows after Yes"
+}
+
+if play "first game"; then
+  input key Escape
+  answer_yes "Esc in the game"
+  await 10 launcher_geometry strip || fail "after the game the launcher is at $seen"
+  note "quit by Esc in the game"
+fi
+
+# --- Esc in the launcher rolled down over a game
+roll_down "over the desktop"
+if play "second game"; then
+  roll_down "over the game"
+  active=$(xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p')
+  [ "$((active))" = "$launcher" ] || fail "the rolled-down launcher is not the active window"
+  input key Escape
+  answer_yes "Esc in the launcher"
+  note "quit by Esc in the launcher"
+fi
+
+if [ "$failures" -gt 0 ]; then
+  echo "--- program output"
+  tail -n 20 "$work/program.log"
+  echo "[$wm] $failures check(s) failed in $((SECONDS - started)) s"
+  exit 1
+fi
+echo "[$wm] all checks passed in $((SECONDS - started)) s"
