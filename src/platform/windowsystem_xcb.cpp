@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
-#include <QHash>
 #include <QPointer>
 #include <QRect>
 #include <QSocketNotifier>
@@ -74,16 +73,9 @@ std::optional<Target> TargetOf(QWindow& window) {
 }
 
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-  static QHash<QByteArray, xcb_atom_t> atoms;
-  const QByteArray key(name);
-  const auto known = atoms.constFind(key);
-  if (known != atoms.constEnd())
-    return *known;
   const auto reply = Take(xcb_intern_atom_reply(
-      connection, xcb_intern_atom(connection, 0, std::uint16_t(key.size()), name), nullptr));
-  const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-  atoms.insert(key, atom);
-  return atom;
+      connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name), nullptr));
+  return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 // WM_STATE as the window manager set it, or nothing while it manages nothing.
@@ -244,12 +236,11 @@ void RequestGeometry(const Target& t, const QRect& geometry) {
 // connection of its own, so that the program's windows see none of it.
 class StripKeeper final : public QObject {
  public:
-  // The one keeper, made at the first strip; it lives as long as the application.
-  static StripKeeper& Instance() {
-    static QPointer<StripKeeper> keeper;
-    if (keeper.isNull())
-      keeper = new StripKeeper(qGuiApp);
-    return *keeper;
+  // The window's keeper, made when it first becomes a strip; it lives as
+  // long as the window.
+  static StripKeeper& Of(QWindow& window) {
+    auto* keeper = window.findChild<StripKeeper*>(QString(), Qt::FindDirectChildrenOnly);
+    return keeper != nullptr ? *keeper : *new StripKeeper(&window);
   }
 
   ~StripKeeper() override {
@@ -320,11 +311,11 @@ void ShowAsStrip(QWindow& window, const Target& t, const QRect& geometry) {
   Configure(t, geometry, /*raise=*/true);
   xcb_map_window(t.connection, t.window);
   xcb_flush(t.connection);
-  StripKeeper::Instance().Keep(&window);
+  StripKeeper::Of(window).Keep(&window);
 }
 
 void ReturnToManager(QWindow& window, const Target& t, const QRect& geometry) {
-  StripKeeper::Instance().Keep(nullptr);
+  StripKeeper::Of(window).Keep(nullptr);
   xcb_unmap_window(t.connection, t.window);
   SetBypass(t, false, geometry);
   Configure(t, geometry, /*raise=*/false);
