@@ -255,6 +255,33 @@ await 10 wm_state normal || fail "the task bar's request leaves WM_STATE $seen"
 await 10 launcher_geometry placed || fail "back from the task bar at $seen"
 note "back from the task bar"
 
+# --- a dialog: its own caption, a close box only (openbox offers minimize
+# for every dialog whatever it is told), its frame centred on the screen
+input mousemove 900 300 sleep 0.1 click 3 sleep 0.5 key a
+if about=$(await_window '^关于' 10); then
+  caption=$(property "$about" _NET_WM_NAME | sed -n 's/.*= "\(.*\)"$/\1/p')
+  [ "$caption" = "关于..." ] || fail "the About box's caption reads '$caption'"
+  actions() { property "$about" _NET_WM_ALLOWED_ACTIONS; }
+  await 10 actions true
+  case "$seen" in *MAXIMIZE* | *RESIZE*) fail "the About box may be resized: $seen" ;; esac
+  if [ "$wm" != openbox ]; then
+    case "$seen" in *MINIMIZE*) fail "the About box may be minimized: $seen" ;; esac
+  fi
+  frame_centre() { # -> twice the frame's centre, less the screen's size
+    local x y w h l r t b
+    read -r x y w h <<<"$(geometry "$about")"
+    read -r l r t b < <(property "$about" _NET_FRAME_EXTENTS | sed 's/.* = //; s/,//g')
+    echo "$((2 * (x - ${l:-0}) + w + ${l:-0} + ${r:-0} - 1024)) $((2 * (y - ${t:-0}) + h + ${t:-0} + ${b:-0} - 768))"
+  }
+  centred() { local dx dy; read -r dx dy <<<"$1"; [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]; }
+  await 10 frame_centre centred || fail "the About box's frame is off the centre by $seen (twice)"
+  input key Return
+  await_gone '^关于' 5 || fail "Enter did not close the About box"
+  note "the About box: $caption, centred"
+else
+  fail "no About box from the menu"
+fi
+
 # --- the hide button rolls it up to the strip at Top -1
 click $((832 + 130)) 544 # Image4
 await 10 launcher_geometry strip || fail "rolled up to $seen, not 832 -1 184 2"
