@@ -3,12 +3,18 @@
 # The server and window manager end with the calling shell (see quillet_stop_x).
 
 quillet_start_x() {
-  local size=${1:-1024x768}
-  local n=90
-  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
-  Xvfb ":${n}" -screen 0 "${size}x24" -nolisten tcp -dpi 96 >/dev/null 2>&1 &
+  local size=${1:-1024x768} number
+  number=$(mktemp)
+  # The server takes a free display itself and names it: two sessions that
+  # start at once cannot pick the same one.
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -dpi 96 3>"$number" >/dev/null 2>&1 &
   QUILLET_XVFB_PID=$!
-  export DISPLAY=":${n}"
+  for _ in $(seq 100); do
+    [ -s "$number" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n1 "$number")"
+  rm -f "$number"
   for _ in $(seq 100); do
     xdpyinfo >/dev/null 2>&1 && break
     sleep 0.1
