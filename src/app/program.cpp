@@ -16,6 +16,8 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -63,6 +65,8 @@ void Program::Start() {
   RemoveStaleDownloads(SharedGameFolder(root));
   RemoveStaleDownloads(FallbackGameFolder(m_environment.paths.ProgramFolder()));
 
+  // Every window carries the program's icon, as the launcher does.
+  QGuiApplication::setWindowIcon(m_form1->windowIcon());
   m_form2 = std::make_unique<TForm2>(m_environment.playerFolder);
   Form2 = m_form2.get();
   m_aboutBox = std::make_unique<TAboutBox>();
