@@ -133,22 +133,12 @@ input() { DISPLAY=$screen XAUTHORITY= xdotool "$@"; }
 input mousemove 1200 1000 sleep 0.2 mousemove 20 700
 
 # --- reading the X server
-geometry() { # id -> "x y w h" of the window itself on the screen
-  xwininfo -id "$1" 2>/dev/null | awk '
-    /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print x, y, w, h }'
-}
+# shellcheck source=../support/xqueries.sh
+source "$(dirname "$0")/../support/xqueries.sh"
 property() { xprop -id "$1" "$2" 2>/dev/null; }
 pixel() { # x y -> "r g b" on the screen
   DISPLAY=$screen XAUTHORITY= import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
     sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
-}
-near() { # "r g b" rrggbb tolerance
-  local r g b
-  read -r r g b <<<"$1"
-  local er=$((16#${2:0:2})) eg=$((16#${2:2:2})) eb=$((16#${2:4:2}))
-  [ -n "$r" ] && [ $((r > er ? r - er : er - r)) -le "$3" ] &&
-    [ $((g > eg ? g - eg : eg - g)) -le "$3" ] && [ $((b > eb ? b - eb : eb - b)) -le "$3" ]
 }
 
 # Waits until `test` holds for what `probe` reads, five times in a row, so
@@ -267,14 +257,7 @@ if about=$(await_window '^关于' 10); then
   if [ "$wm" != openbox ]; then
     case "$seen" in *MINIMIZE*) fail "the About box may be minimized: $seen" ;; esac
   fi
-  frame_centre() { # -> twice the frame's centre, less the screen's size
-    local x y w h l r t b
-    read -r x y w h <<<"$(geometry "$about")"
-    read -r l r t b < <(property "$about" _NET_FRAME_EXTENTS | sed 's/.* = //; s/,//g')
-    echo "$((2 * (x - ${l:-0}) + w + ${l:-0} + ${r:-0} - 1024)) $((2 * (y - ${t:-0}) + h + ${t:-0} + ${b:-0} - 768))"
-  }
-  centred() { local dx dy; read -r dx dy <<<"$1"; [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]; }
-  await 10 frame_centre centred || fail "the About box's frame is off the centre by $seen (twice)"
+  await 10 "frame_offset $about" centred || fail "the About box's frame is off the centre by $seen (twice)"
   input key Return
   await_gone '^关于' 5 || fail "Enter did not close the About box"
   note "the About box: $caption, centred"

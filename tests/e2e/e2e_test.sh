@@ -109,11 +109,8 @@ wait_gone() { # regex timeout-seconds
   return 1
 }
 
-geometry() { # id -> "x y w h" of the client area on the screen
-  xwininfo -id "$1" 2>/dev/null | awk '
-    /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print x, y, w, h }'
-}
+# shellcheck source=../support/xqueries.sh
+source "$src/tests/support/xqueries.sh"
 
 wait_height() { # id test timeout -> waits until test(x, y, w, h) holds
   local id=$1 test=$2 end=$((SECONDS + $3))
@@ -150,14 +147,12 @@ check_dialog() { # id caption [picture]: with picture, a screenshot of the whole
   if [ "$(wm_name)" != Openbox ]; then
     case "$actions" in *MINIMIZE*) fail "'$2' may be minimized: $actions" ;; esac
   fi
-  read -r x y w h <<<"$(geometry "$id")"
-  read -r l r t b < <(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed 's/.* = //; s/,//g')
-  # Twice the frame's centre against the screen's size, to stay in whole pixels.
-  local dx=$((2 * (x - ${l:-0}) + w + ${l:-0} + ${r:-0} - screen_w))
-  local dy=$((2 * (y - ${t:-0}) + h + ${t:-0} + ${b:-0} - screen_h))
-  [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] ||
-    fail "'$2' is not centred: frame centre off by $((dx / 2)),$((dy / 2))"
+  local offset
+  offset=$(frame_offset "$id")
+  centred "$offset" || fail "'$2' is not centred: twice its frame's centre is off by $offset"
   if [ -n "${3:-}" ]; then
+    read -r x y w h <<<"$(geometry "$id")"
+    read -r l r t b < <(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed 's/.* = //; s/,//g')
     shot "$work/dialog.png"
     convert "$work/dialog.png" -crop "$((w + ${l:-0} + ${r:-0}))x$((h + ${t:-0} + ${b:-0}))+$((x - ${l:-0}))+$((y - ${t:-0}))" \
       +repage "$3" 2>/dev/null
@@ -183,13 +178,6 @@ pixel() { # file x y -> "r g b"
     sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
 }
 
-near() { # "r g b" hex tolerance
-  local r g b
-  read -r r g b <<<"$1"
-  local er=$((16#${2:0:2})) eg=$((16#${2:2:2})) eb=$((16#${2:4:2}))
-  [ -n "$r" ] && [ $((r > er ? r - er : er - r)) -le "$3" ] &&
-    [ $((g > eg ? g - eg : eg - g)) -le "$3" ] && [ $((b > eb ? b - eb : eb - b)) -le "$3" ]
-}
 
 # Width in pixels of the dark text in a rectangle of the screen.
 text_span() { # file x y w h

@@ -1,0 +1,31 @@
+# Sourced by the shell tests: what the X server says of a window, and
+# colours read off the screen.
+
+geometry() { # id -> "x y w h" of the window itself (its client area) on the screen
+  xwininfo -id "$1" 2>/dev/null | awk '
+    /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print x, y, w, h }'
+}
+
+near() { # "r g b" rrggbb tolerance
+  local r g b
+  read -r r g b <<<"$1"
+  local er=$((16#${2:0:2})) eg=$((16#${2:2:2})) eb=$((16#${2:4:2}))
+  [ -n "$r" ] && [ $((r > er ? r - er : er - r)) -le "$3" ] &&
+    [ $((g > eg ? g - eg : eg - g)) -le "$3" ] && [ $((b > eb ? b - eb : eb - b)) -le "$3" ]
+}
+
+frame_offset() { # id -> "dx dy": twice the frame's centre less the screen's size
+  local x y w h l r t b width height
+  read -r x y w h <<<"$(geometry "$1")"
+  read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed 's/.* = //; s/,//g')
+  read -r width height < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2]; exit }')
+  echo "$((2 * (x - ${l:-0}) + w + ${l:-0} + ${r:-0} - width))" \
+    "$((2 * (y - ${t:-0}) + h + ${t:-0} + ${b:-0} - height))"
+}
+
+centred() { # "dx dy" from frame_offset -> whether the frame is centred (within a pixel)
+  local dx dy
+  read -r dx dy <<<"$1"
+  [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]
+}
