@@ -1,6 +1,7 @@
 #include "platform/dialogframe.h"
 
-#include <QtGui/qguiapplication_platform.h>
+#include "platform/x11.h"
+
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QMargins>
@@ -8,32 +9,15 @@
 #include <QThread>
 #include <QWidget>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <memory>
-
 namespace {
 
-xcb_connection_t* Connection() {
-  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-  std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(qstrlen(name)), name), nullptr),
-      &std::free);
-  return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
+using x11::Atom;
 
 // The frame the window manager gives the window, once it has said so.
 bool FrameExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
                   QMargins* extents) {
-  std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-      xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, XCB_ATOM_CARDINAL, 0, 4),
-                             nullptr),
-      &std::free);
+  const auto reply = x11::Take(xcb_get_property_reply(
+      c, xcb_get_property(c, 0, window, property, XCB_ATOM_CARDINAL, 0, 4), nullptr));
   if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16)
     return false;
   const auto* v = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
@@ -52,16 +36,18 @@ void AskForCloseBoxOnly(xcb_connection_t* c, xcb_window_t window) {
 }
 
 // A window manager that knows the request sets the property on the unmapped
-// window at once; one that does not leaves it unset, and the frame is taken
-// as none.
+// window at once. One that does not say it knows it, or none at all, is not
+// asked (nothing would answer), and the frame is taken as none.
 QMargins AskForFrameExtents(xcb_connection_t* c, xcb_window_t window) {
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  if (!x11::ManagerSupports(c, root, "_NET_REQUEST_FRAME_EXTENTS"))
+    return {};
   const xcb_atom_t extents = Atom(c, "_NET_FRAME_EXTENTS");
   xcb_client_message_event_t request{};
   request.response_type = XCB_CLIENT_MESSAGE;
   request.format = 32;
   request.window = window;
   request.type = Atom(c, "_NET_REQUEST_FRAME_EXTENTS");
-  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
   xcb_send_event(c, 0, root,
                  XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                  reinterpret_cast<const char*>(&request));
@@ -76,7 +62,7 @@ QMargins AskForFrameExtents(xcb_connection_t* c, xcb_window_t window) {
 }  // namespace
 
 void PrepareDialogFrame(QWidget& dialog, bool centre) {
-  xcb_connection_t* c = Connection();
+  xcb_connection_t* c = x11::QtConnection();
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (c == nullptr || screen == nullptr)
     return;

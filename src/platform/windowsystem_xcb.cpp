@@ -1,17 +1,14 @@
 #include "platform/windowsystem.h"
 
-#include <QtGui/qguiapplication_platform.h>
+#include "platform/x11.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QRect>
 #include <QSocketNotifier>
 #include <QWindow>
 
-#include <xcb/xcb.h>
-
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -35,13 +32,9 @@ void PreferPlaceableWindows() {
 
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> Take(T* reply) {
-  return Reply<T>(reply, &std::free);
-}
+using x11::Atom;
+using x11::Reply;
+using x11::Take;
 
 // How long the window manager gets to answer a withdrawal or a map; it
 // normally takes a few milliseconds, more on a busy machine.
@@ -61,31 +54,14 @@ struct Target {
 };
 
 std::optional<Target> TargetOf(QWindow& window) {
-  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (x11 == nullptr || window.handle() == nullptr || !window.isVisible())
+  xcb_connection_t* connection = x11::QtConnection();
+  if (connection == nullptr || window.handle() == nullptr || !window.isVisible())
     return std::nullopt;
-  xcb_connection_t* connection = x11->connection();
   const auto id = xcb_window_t(window.winId());
   const auto tree = Take(xcb_query_tree_reply(connection, xcb_query_tree(connection, id), nullptr));
   if (!tree)
     return std::nullopt;
   return Target{connection, id, tree->root};
-}
-
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-  const auto reply = Take(xcb_intern_atom_reply(
-      connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name), nullptr));
-  return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-// WM_STATE as the window manager set it, or nothing while it manages nothing.
-std::optional<std::uint32_t> WmState(const Target& t) {
-  const xcb_atom_t wmState = Atom(t.connection, "WM_STATE");
-  const auto reply = Take(xcb_get_property_reply(
-      t.connection, xcb_get_property(t.connection, 0, t.window, wmState, wmState, 0, 2), nullptr));
-  if (!reply || xcb_get_property_value_length(reply.get()) < 4)
-    return std::nullopt;
-  return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
 }
 
 xcb_window_t Parent(const Target& t) {
@@ -108,33 +84,12 @@ bool WindowManagerRuns(const Target& t) {
 
 // Whether the window manager says it keeps windows on top (EWMH).
 bool KeepsWindowsOnTop(const Target& t) {
-  const xcb_atom_t above = Atom(t.connection, "_NET_WM_STATE_ABOVE");
-  const auto reply = Take(xcb_get_property_reply(
-      t.connection,
-      xcb_get_property(t.connection, 0, t.root, Atom(t.connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM,
-                       0, 1024),
-      nullptr));
-  if (!reply)
-    return false;
-  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-  const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
-  return std::find(atoms, atoms + count, above) != atoms + count;
+  return x11::ManagerSupports(t.connection, t.root, "_NET_WM_STATE_ABOVE");
 }
 
 bool Bypassing(const Target& t) {
   const auto attributes = Attributes(t);
   return attributes && attributes->override_redirect;
-}
-
-// Where the window stands on the screen and its size.
-QRect ScreenGeometry(const Target& t) {
-  const auto geometry =
-      Take(xcb_get_geometry_reply(t.connection, xcb_get_geometry(t.connection, t.window), nullptr));
-  const auto origin = Take(xcb_translate_coordinates_reply(
-      t.connection, xcb_translate_coordinates(t.connection, t.window, t.root, 0, 0), nullptr));
-  if (!geometry || !origin)
-    return {};
-  return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
 }
 
 // Waits, without handling any event, until the window manager's answer
@@ -180,7 +135,7 @@ void Withdraw(const Target& t) {
   Send(t, unmap);
   xcb_flush(t.connection);
   AwaitAnswer([&] {
-    const std::optional<std::uint32_t> state = WmState(t);
+    const std::optional<std::uint32_t> state = x11::WmState(t.connection, t.window);
     return !state || *state == kWithdrawnState;
   });
 }
@@ -326,11 +281,11 @@ void ReturnToManager(QWindow& window, const Target& t, const QRect& geometry) {
   AwaitAnswer([&] {
     const auto attributes = Attributes(t);
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
-           (!managed || WmState(t) == kNormalState);
+           (!managed || x11::WmState(t.connection, t.window) == kNormalState);
   });
   // A manager places a window it takes on anew by its own rules; asked
   // again, some grant what they did not at the map.
-  if (ScreenGeometry(t) != geometry) {
+  if (x11::ScreenGeometry(t.connection, t.window) != geometry) {
     RequestGeometry(t, geometry);
     xcb_flush(t.connection);
   }

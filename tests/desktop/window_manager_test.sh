@@ -27,7 +27,7 @@ work=$(mktemp -d)
 pids=()
 cleanup() {
   # The program first, then what it runs on, newest first.
-  [ -n "${program:-}" ] && kill "$program" 2>/dev/null && wait "$program" 2>/dev/null
+  [ -n "${program_pid:-}" ] && kill "$program_pid" 2>/dev/null && wait "$program_pid" 2>/dev/null
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     kill "${pids[i]}" 2>/dev/null
     wait "${pids[i]}" 2>/dev/null
@@ -159,27 +159,6 @@ await() { # timeout probe test
   return 1
 }
 
-window_of() { # title regex -> id of the program's shown window
-  xdotool search --all --onlyvisible --pid "$program" --name "$1" 2>/dev/null | head -n1
-}
-await_window() { # title regex timeout -> id
-  local end=$((SECONDS + $2)) id
-  while [ $SECONDS -le "$end" ]; do
-    id=$(window_of "$1")
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
-await_gone() { # title regex timeout
-  local end=$((SECONDS + $2))
-  while [ $SECONDS -le "$end" ]; do
-    [ -z "$(window_of "$1")" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
 launcher_geometry() { geometry "$launcher"; }
 placed() { [ "$1" = "832 0 184 556" ]; }
 strip() { [ "$1" = "832 -1 184 2" ]; }
@@ -204,7 +183,7 @@ ln -s "$build/bin/plugins" "$work/program/plugins"
 ln -s "$build/bin/ruffle" "$work/program/ruffle"
 cp "$movie" "$work/program/Common/"
 "$work/program/quillet" >"$work/program.log" 2>&1 &
-program=$!
+program_pid=$!
 
 launcher=$(await_window '^Quilletta' 60) || { cat "$work/program.log"; echo "FAIL: no launcher"; exit 1; }
 await 20 launcher_geometry placed || fail "placed at $seen, not 832 0 184 556"

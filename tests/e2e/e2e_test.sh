@@ -71,7 +71,7 @@ fi
 server() { bash "$src/scripts/server.sh" "$@" --root "$www" --state "$work/nginx"; }
 
 cleanup() {
-  [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  [ -n "${program_pid:-}" ] && kill "$program_pid" 2>/dev/null && wait "$program_pid" 2>/dev/null
   server stop >/dev/null 2>&1
   for stem in "${stems[@]}"; do
     rm -f "$shared/$stem.swf" "$common/$stem.swf"
@@ -86,29 +86,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' TERM INT
 
-# --- window helpers: Qt titles read "<caption> — Quillet"
-# Only the windows of the program this test started, whatever else runs.
-visible() { xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n1; }
-
-wait_visible() { # regex timeout-seconds -> window id
-  local end=$((SECONDS + $2)) id
-  while [ $SECONDS -le "$end" ]; do
-    id=$(visible "$1")
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
-
-wait_gone() { # regex timeout-seconds
-  local end=$((SECONDS + $2))
-  while [ $SECONDS -le "$end" ]; do
-    [ -z "$(visible "$1")" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
+# --- window helpers
 # shellcheck source=../support/xqueries.sh
 source "$src/tests/support/xqueries.sh"
 
@@ -193,9 +171,9 @@ note "nginx serves $www on port 80"
 
 PATH="$work/bin:$PATH" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/data/cache" \
   XDG_CONFIG_HOME="$work/data/config" "$program" >"$work/program.log" 2>&1 &
-pid=$!
+program_pid=$!
 
-launcher=$(wait_visible '^Quilletta' 60) || { cat "$work/program.log"; echo "FAIL: no launcher window"; exit 1; }
+launcher=$(await_window '^Quilletta' 60) || { cat "$work/program.log"; echo "FAIL: no launcher window"; exit 1; }
 sleep 1
 read -r lx ly lw lh <<<"$(geometry "$launcher")"
 screen_w=$(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1]; exit }')
@@ -233,14 +211,14 @@ sleep 0.5
 download() { # page-x page-y -> answers the prompt with Enter; leaves $notice
   local prompt
   click_name "$1" "$2"
-  if ! prompt=$(wait_visible '^Confirm' 10); then
+  if ! prompt=$(await_window '^Confirm' 10); then
     fail "no Confirm prompt after clicking the name at $1,$2"
     return 1
   fi
   sleep 0.3
   check_dialog "$prompt" Confirm "$shots/prompt.png"
   xdotool key Return
-  notice=$(wait_visible '^提示' 30) || { fail "no notice after the download"; return 1; }
+  notice=$(await_window '^提示' 30) || { fail "no notice after the download"; return 1; }
   notice_at=$SECONDS
   sleep 0.5
 }
@@ -255,7 +233,7 @@ notice_span() { # -> width of the notice's text
 close_notice() {
   xdotool windowactivate --sync "$notice" 2>/dev/null
   xdotool key Return
-  wait_gone '^提示' 5 || fail "the notice's default button does not close it"
+  await_gone '^提示' 5 || fail "the notice's default button does not close it"
 }
 
 # --- 1. download a sample game
@@ -267,8 +245,8 @@ if download 6 133; then
   cmp -s "$target/tancs.swf" "$www/soft/Playbox/Playshare/tancs.swf" ||
     fail "the downloaded tancs.swf differs from the server's"
   sleep 1.5
-  [ -n "$(visible '^提示')" ] || fail "the success notice closed before 2 s"
-  wait_gone '^提示' 5 || fail "the success notice is still open 6 s later"
+  [ -n "$(shown_window '^提示')" ] || fail "the success notice closed before 2 s"
+  await_gone '^提示' 5 || fail "the success notice is still open 6 s later"
   took=$((SECONDS - notice_at))
   [ "$took" -ge 3 ] && [ "$took" -le 6 ] || fail "the success notice closed after ${took} s, not 4"
 fi
@@ -276,7 +254,7 @@ fi
 # --- 2. play it
 note "play |贪吃蛇|"
 click_name 6 133
-player=$(wait_visible '^小游戏' 20) || fail "no player window"
+player=$(await_window '^小游戏' 20) || fail "no player window"
 if [ -n "${player:-}" ]; then
   wait_height "$launcher" rolled_up 5 || fail "launcher not rolled up: $(geometry "$launcher")"
   read -r px py pw ph <<<"$(geometry "$player")"
@@ -313,9 +291,9 @@ if [ -n "${player:-}" ]; then
   # --- 3. quit it with Esc, Enter
   note "quit with Esc"
   xdotool key Escape
-  if wait_visible '^Confirm' 10 >/dev/null; then
+  if await_window '^Confirm' 10 >/dev/null; then
     xdotool key Return
-    wait_gone '^小游戏' 10 || fail "the player is still shown after Esc, Enter"
+    await_gone '^小游戏' 10 || fail "the player is still shown after Esc, Enter"
   else
     fail "no prompt after Esc in the game"
   fi
@@ -333,7 +311,7 @@ note "download |华容道|, absent from the server"
 if download 62 133; then
   missing_span=$(notice_span)
   sleep 6
-  [ -n "$(visible '^提示')" ] || fail "the failure notice closed by itself"
+  [ -n "$(shown_window '^提示')" ] || fail "the failure notice closed by itself"
   close_notice
   [ -e "$target/huard.swf" ] && fail "a failed download left huard.swf"
   [ -e "$common/huard.swf" ] && fail "a failed download left huard.swf in Common"
@@ -371,12 +349,12 @@ note "About"
 click_at 65 544 # the menu button
 sleep 0.8
 xdotool key a
-if about=$(wait_visible '^关于' 10); then
+if about=$(await_window '^关于' 10); then
   sleep 0.3
   check_dialog "$about" 关于... "$shots/about.png"
   xdotool windowactivate --sync "$about" 2>/dev/null
   xdotool key Return
-  wait_gone '^关于' 5 || fail "the About box's default button does not close it"
+  await_gone '^关于' 5 || fail "the About box's default button does not close it"
 else
   fail "no About box from the menu"
 fi
@@ -384,21 +362,21 @@ fi
 # --- 9. closing the launcher during a game ends the program with 0
 note "close during a game"
 click_name 6 133
-if wait_visible '^小游戏' 20 >/dev/null; then
+if await_window '^小游戏' 20 >/dev/null; then
   sleep 2
   xdotool mousemove "$((lx + 60))" 300 sleep 0.3 mousemove "$((lx + 60))" 0 sleep 0.2 mousemove "$((lx + 70))" 0
   wait_height "$launcher" rolled_down 5 || fail "launcher not rolled down during the game"
   click_at 175 15 # the close picture
   for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || break
+    kill -0 "$program_pid" 2>/dev/null || break
     sleep 0.2
   done
-  if kill -0 "$pid" 2>/dev/null; then
+  if kill -0 "$program_pid" 2>/dev/null; then
     fail "the program still runs after closing the launcher"
   else
-    wait "$pid"
+    wait "$program_pid"
     code=$?
-    pid=""
+    program_pid=""
     [ "$code" = 0 ] || fail "the program ended with code $code"
   fi
 else

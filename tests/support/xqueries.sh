@@ -1,5 +1,30 @@
+# shellcheck shell=bash
 # Sourced by the shell tests: what the X server says of a window, and
 # colours read off the screen.
+
+# The shown windows of the program the test started ($program_pid, set by
+# the caller), whatever else runs on the display.
+# shellcheck disable=SC2154
+shown_window() { # title regex -> id
+  xdotool search --all --onlyvisible --pid "$program_pid" --name "$1" 2>/dev/null | head -n1
+}
+await_window() { # title regex timeout-seconds -> id
+  local end=$((SECONDS + $2)) id
+  while [ $SECONDS -le "$end" ]; do
+    id=$(shown_window "$1")
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+await_gone() { # title regex timeout-seconds
+  local end=$((SECONDS + $2))
+  while [ $SECONDS -le "$end" ]; do
+    [ -z "$(shown_window "$1")" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
 
 geometry() { # id -> "x y w h" of the window itself (its client area) on the screen
   xwininfo -id "$1" 2>/dev/null | awk '
