@@ -85,6 +85,8 @@ QByteArray HostPage(const QByteArray& pageTemplate, const FlashSettings& setting
       QJsonDocument(QJsonArray{HiddenRuffleParts()}).toJson(QJsonDocument::Compact);
   page.replace("@HIDDEN@", hidden.mid(1, hidden.size() - 2));
   page.replace("@LOAD_TIMEOUT_MS@", QByteArray::number(qint64(kMovieLoadTimeout.count())));
+  page.replace("@SAVE_OVERHEAD@", QByteArray::number(kSaveOverhead));
+  page.replace("@REMEMBERED_MOVIES@", QByteArray::number(kRememberedMovies));
   page.replace("@NONCE@", nonce.toLatin1());
   page.replace("@RUFFLE_URL@", ruffleUrl.toUtf8());
   return page;

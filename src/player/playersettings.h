@@ -42,14 +42,21 @@ QJsonObject RuffleConfig(const FlashSettings& settings, const QString& ruffleUrl
 QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl);
 
 // The host page: its template with the configuration, the policy, the
-// nonce, Ruffle's address, the parts of Ruffle it hides and the time a movie
-// may take to load filled in.
+// nonce, Ruffle's address, the parts of Ruffle it hides, the time a movie
+// may take to load and the saves' bookkeeping filled in.
 QByteArray HostPage(const QByteArray& pageTemplate, const FlashSettings& settings,
                     const QString& ruffleUrl, const QString& nonce);
 
 // A movie that has not shown its first frame by then is given up, and the
 // player stays empty.
 inline constexpr std::chrono::milliseconds kMovieLoadTimeout{20000};
+
+// What a game's save is charged beyond its key and value, by the page's
+// storage as by the program's store; it also bounds the number of saves.
+inline constexpr int kSaveOverhead = 512;
+// The page and the view keep the games of this many latest movies, so that a
+// save a movie sends late still reaches its own game.
+inline constexpr int kRememberedMovies = 8;
 
 // Style for inside Ruffle's player: anything Ruffle might show of its own
 // over the movie (splash, overlays, its menu and dialogs) stays hidden.

@@ -60,7 +60,8 @@ TEST(PlayerSettings, OtherStoredValuesReachRuffle) {
 TEST(PlayerSettings, HostPageCarriesEverySettingAndNothingUnfilled) {
   const QByteArray pageTemplate =
       "<meta content=\"@POLICY@\"><script nonce=\"@NONCE@\">config = @CONFIG@; "
-      "hidden = @HIDDEN@; timeout = @LOAD_TIMEOUT_MS@;</script>"
+      "hidden = @HIDDEN@; timeout = @LOAD_TIMEOUT_MS@; cost = @SAVE_OVERHEAD@; "
+      "kept = @REMEMBERED_MOVIES@;</script>"
       "<script nonce=\"@NONCE@\" src=\"@RUFFLE_URL@ruffle.js\"></script>";
   const QString page = QString::fromUtf8(
       playersettings::HostPage(pageTemplate, FlashSettings{}, kRuffle, QStringLiteral("feedc0de")));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/playersettings.h"
+
 #include <QHash>
 #include <QJsonObject>
 #include <QString>
@@ -44,7 +46,7 @@ class SaveStore {
   // and far above what the games save. 64 MiB for all games together.
   static constexpr qint64 kGameBound = 1024 * 1024;
   static constexpr qint64 kTotalBound = 64 * 1024 * 1024;
-  static constexpr qint64 kCostPerObject = 512;
+  static constexpr qint64 kCostPerObject = playersettings::kSaveOverhead;
 
   // The folder, under the store's, of a game's saves.
   static QString GameFolderName(const QString& game);

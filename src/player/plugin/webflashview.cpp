@@ -198,7 +198,7 @@ void WebFlashView::LoadMovieIntoPage() {
   const QString game = m_movieUrl.isEmpty() ? QString() : m_movieName;
   const SaveStore::Opened saves = m_runtime->Saves().Open(game);
   ++m_load;
-  m_games.remove(m_load - 8);
+  m_games.remove(m_load - playersettings::kRememberedMovies);
   m_games.insert(m_load, game);
   const QJsonArray args{m_movieUrl.isEmpty() ? QString() : m_movieUrl.toString(),
                         m_movieName,
