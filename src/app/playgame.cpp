@@ -3,10 +3,12 @@
 #include "launcher/form1.h"
 #include "platform/errorbox.h"
 #include "platform/prompt.h"
+#include "platform/windowsystem.h"
 #include "player/form2.h"
 #include "player/shockwaveflash.h"
 
 #include <QAction>
+#include <QWindow>
 
 const char kQuitQuestion[] = "确定要退出游戏吗？";
 const char kIdleMovie[] = "C:\\Flash\\chid.swf";
@@ -24,6 +26,11 @@ void RunHandler(Steps steps) {
   }
 }
 
+void TellWindowSystem(TForm1& launcher, WId game) {
+  if (QWindow* window = launcher.windowHandle())
+    windowsystem::SetGameWindow(*window, game);
+}
+
 void QuitGame(const GameWindows& windows, bool resetMovie) {
   RunHandler([&] {
     windows.player.f->Stop();
@@ -31,6 +38,7 @@ void QuitGame(const GameWindows& windows, bool resetMovie) {
       windows.player.f->SetMovie(QString::fromUtf8(kIdleMovie));
     windows.player.hide();
     windows.launcher.C1->setEnabled(false);
+    TellWindowSystem(windows.launcher, 0);
   });
 }
 
@@ -45,6 +53,7 @@ void PlayGame(const QString& path, const GameWindows& windows) {
     windows.launcher.RollUp();
     windows.launcher.C1->setEnabled(true);
     windows.player.ShowMaximized();
+    TellWindowSystem(windows.launcher, windows.player.winId());
     windows.player.f->setVisible(true);
     windows.player.f->SetMovie(path);
     windows.player.f->FocusMovie();

@@ -7,6 +7,7 @@
 #include "launcher/form1.h"
 #include "notice/form4.h"
 #include "notice/noticeonform4.h"
+#include "platform/dialogframe.h"
 #include "platform/systempaths.h"
 #include "player/form2.h"
 #include "player/shockwaveflash.h"
@@ -114,9 +115,7 @@ void Program::OpenHelpPage() {
 }
 
 void Program::ShowAboutBox() {
-  m_aboutBox->show();
-  m_aboutBox->raise();
-  m_aboutBox->activateWindow();
+  BringDialogForward(*m_aboutBox);
 }
 
 bool Program::eventFilter(QObject* watched, QEvent* event) {

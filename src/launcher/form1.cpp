@@ -219,7 +219,7 @@ void TForm1::RollUp() {
 }
 
 void TForm1::FormMouseMove() {
-  activateWindow();
+  windowsystem::Activate(*windowHandle());
   setFocus(Qt::MouseFocusReason);
   ChangeGeometry(QRect(x(), y(), layout::kWidth, roll::MouseRolledDownHeight(height())));
 }

@@ -34,11 +34,9 @@ TForm4::TForm4(QWidget* parent)
 }
 
 void TForm4::ShowNotice(const QString& text) {
-  show();
+  BringDialogForward(*this);
   st1->setText(text);
   st1->adjustSize();
-  raise();
-  activateWindow();
 }
 
 void TForm4::BitBtn1Click() {

@@ -11,3 +11,7 @@ class QWidget;
 // give the window. Call from showEvent: the native window exists and is not
 // mapped yet.
 void PrepareDialogFrame(QWidget& dialog, bool centre);
+
+// Shows the dialog in front and active, restored if the user minimized it:
+// with no task bar a minimized dialog would be lost.
+void BringDialogForward(QWidget& dialog);

@@ -76,3 +76,12 @@ void PrepareDialogFrame(QWidget& dialog, bool centre) {
   const QPoint corner = screen->geometry().center() - QPoint(outer.width() / 2, outer.height() / 2);
   dialog.move(corner + QPoint(frame.left(), frame.top()));
 }
+
+void BringDialogForward(QWidget& dialog) {
+  // show() leaves a minimized window as it is.
+  if (dialog.isMinimized())
+    dialog.setWindowState(dialog.windowState() & ~Qt::WindowMinimized);
+  dialog.show();
+  dialog.raise();
+  dialog.activateWindow();
+}

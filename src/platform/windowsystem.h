@@ -31,6 +31,17 @@ void PreferPlaceableWindows();
 // care, on top as its flags say, and is activated.
 void SetGeometry(QWindow& window, const QRect& geometry);
 
+// Tells the window system which window (any X window, ours or another
+// program's) plays a game now; 0 when none. While it is shown, the launcher
+// stays out of the window manager's care also rolled down, so that no
+// manager can stack the game above it, and takes the keyboard from
+// Activate. Ending the game hands a rolled-down launcher back to the manager.
+void SetGameWindow(QWindow& launcher, unsigned long gameWindow);
+
+// Gives `window` the keyboard: through the window manager, or directly
+// while the window is out of its care.
+void Activate(QWindow& window);
+
 inline constexpr int kMaxStripHeight = 3;
 
 }  // namespace windowsystem

@@ -209,6 +209,18 @@ class StripKeeper final : public QObject {
     m_strip = strip != nullptr ? xcb_window_t(strip->winId()) : 0;
   }
 
+  void SetGame(xcb_window_t game) { m_game = game; }
+
+  // Whether the game's window is still shown: a player that crashed or
+  // closed its window counts as no game.
+  bool GameShown() const {
+    if (m_game == 0 || xcb_connection_has_error(m_connection) != 0)
+      return false;
+    const auto attributes = Take(xcb_get_window_attributes_reply(
+        m_connection, xcb_get_window_attributes(m_connection, m_game), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+  }
+
  private:
   explicit StripKeeper(QObject* parent) : QObject(parent) {
     int screen = 0;
@@ -252,6 +264,7 @@ class StripKeeper final : public QObject {
   std::unique_ptr<QSocketNotifier> m_notifier;
   QPointer<QWindow> m_window;
   xcb_window_t m_strip = 0;
+  xcb_window_t m_game = 0;
 };
 
 bool IsStrip(const QRect& geometry) {
@@ -267,6 +280,19 @@ void ShowAsStrip(QWindow& window, const Target& t, const QRect& geometry) {
   xcb_map_window(t.connection, t.window);
   xcb_flush(t.connection);
   StripKeeper::Of(window).Keep(&window);
+}
+
+void GiveKeyboard(const Target& t) {
+  xcb_set_input_focus(t.connection, XCB_INPUT_FOCUS_PARENT, t.window, XCB_CURRENT_TIME);
+  xcb_flush(t.connection);
+}
+
+// Managers put a focused full-screen window above the windows kept on top
+// (openbox, icewm, mutter), so over a game the launcher stays unmanaged,
+// above the game by the keeper, and the user's reach gives it the keyboard.
+void ShowAboveGame(const Target& t, const QRect& geometry) {
+  Configure(t, geometry, /*raise=*/true);
+  GiveKeyboard(t);
 }
 
 void ReturnToManager(QWindow& window, const Target& t, const QRect& geometry) {
@@ -307,10 +333,32 @@ void SetGeometry(QWindow& window, const QRect& geometry) {
   // that turns unmanaged.
   if (IsStrip(geometry) && (KeepsWindowsOnTop(*target) || !WindowManagerRuns(*target)))
     ShowAsStrip(window, *target, geometry);
+  else if (Bypassing(*target) && StripKeeper::Of(window).GameShown())
+    ShowAboveGame(*target, geometry);
   else if (Bypassing(*target))
     ReturnToManager(window, *target, geometry);
   else
     window.setGeometry(geometry);
+}
+
+void SetGameWindow(QWindow& launcher, unsigned long gameWindow) {
+  const std::optional<Target> target = TargetOf(launcher);
+  if (!target)
+    return;
+  StripKeeper::Of(launcher).SetGame(xcb_window_t(gameWindow));
+  const QRect geometry = x11::ScreenGeometry(target->connection, target->window);
+  if (gameWindow == 0 && Bypassing(*target) && !IsStrip(geometry))
+    ReturnToManager(launcher, *target, geometry);
+}
+
+void Activate(QWindow& window) {
+  if (window.isActive())
+    return;
+  const std::optional<Target> target = TargetOf(window);
+  if (target && Bypassing(*target))
+    GiveKeyboard(*target);
+  else
+    window.requestActivate();
 }
 
 }  // namespace windowsystem

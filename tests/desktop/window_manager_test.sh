@@ -166,6 +166,10 @@ strip() { [ "$1" = "832 -1 184 2" ]; }
 # above the screen, and is 0 where it keeps it within.
 rolled_down() { [ "$1" = "832 -1 184 556" ] || [ "$1" = "832 0 184 556" ]; }
 covers_screen() { [ "$1" = "0 0 1024 768" ]; }
+is() { [ "$(($2))" = "$(($1))" ]; }
+above() { [ "$1" = above ]; }
+active() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p'; }
+focus() { xdotool getwindowfocus -f 2>/dev/null; }
 
 # What shows on the screen. The strip's second row is light blue (its first
 # is dark navy); the launcher's band above the bottom strip is sky blue; the
@@ -207,7 +211,8 @@ note "above an ordinary window"
 # --- minimized, it has an entry in the task bar and comes back from it
 click() { input mousemove "$1" "$2" sleep 0.1 click 1; }
 click $((832 + 155)) 15 # Image5
-wm_state() { property "$launcher" WM_STATE | sed -n 's/.*window state: *//p'; }
+state_of() { property "$1" WM_STATE | sed -n 's/.*window state: *//p'; }
+wm_state() { state_of "$launcher"; }
 iconic() { [ "$1" = Iconic ]; }
 normal() { [ "$1" = Normal ]; }
 await 10 wm_state iconic || fail "minimize leaves WM_STATE $seen"
@@ -237,6 +242,12 @@ if about=$(await_window '^关于' 10); then
     case "$seen" in *MINIMIZE*) fail "the About box may be minimized: $seen" ;; esac
   fi
   await 10 "frame_offset $about" centred || fail "the About box's frame is off the centre by $seen (twice)"
+  # Minimized (openbox offers it), it comes back restored and active from the menu's key.
+  xdotool windowminimize "$about" 2>/dev/null
+  await 10 "state_of $about" iconic || fail "the About box did not minimize: $seen"
+  input mousemove 900 300 sleep 0.1 click 3 sleep 0.5 key a
+  await 10 "state_of $about" normal || fail "the About box shown again stays $seen"
+  await 10 active "is $about" || fail "the About box shown again is not active ($seen is)"
   input key Return
   await_gone '^关于' 5 || fail "Enter did not close the About box"
   note "the About box: $caption, centred"
@@ -295,11 +306,39 @@ fi
 roll_down "over the desktop"
 if play "second game"; then
   roll_down "over the game"
-  active=$(xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p')
-  [ "$((active))" = "$launcher" ] || fail "the rolled-down launcher is not the active window"
+  await 10 focus "is $launcher" || fail "the rolled-down launcher does not have the keyboard ($seen has)"
+  # A click in the game gives it the keyboard, not the place above the launcher.
+  input mousemove 400 400 sleep 0.1 click 1
+  await 10 focus "is $player" || fail "the click in the game left the keyboard with $seen"
+  launcher_over_game() { stacked_above "$launcher" "$player" && echo above; }
+  await 10 launcher_over_game above || fail "after a click in the game the launcher is under it"
+  await 10 band sky_blue || fail "after a click in the game the launcher's band shows $seen"
+  input mousemove 952 300 sleep 0.1 mousemove 952 12 sleep 0.1 mousemove 953 12
+  await 10 focus "is $launcher" || fail "the mouse over the launcher left the keyboard with $seen"
   input key Escape
   answer_yes "Esc in the launcher"
+  await 10 wm_state normal || fail "after the game the launcher is not managed again ($seen)"
+  await 10 launcher_geometry rolled_down || fail "after the game the launcher is at $seen"
   note "quit by Esc in the launcher"
+fi
+
+# --- the failure notice, minimized, comes back restored and active with the next one
+notice_again() {
+  local top
+  top=$(launcher_geometry | cut -d' ' -f2)
+  click $((832 + 77)) $((top + 28 + 133 + 7)) # |华容道|, which no server here has
+  await_window '^Confirm' 10 >/dev/null || { DISPLAY=$screen import -window root /tmp/iwm_dbg.png; fail "$1: no question before the download"; return 1; }
+  input key Return
+  notice=$(await_window '^提示' 30) || { fail "$1: no notice"; return 1; }
+}
+if notice_again "first notice"; then
+  xdotool windowminimize "$notice" 2>/dev/null
+  await 10 "state_of $notice" iconic || fail "the notice did not minimize: $seen"
+  if notice_again "second notice"; then
+    await 10 "state_of $notice" normal || fail "the notice shown again stays $seen"
+    await 10 active "is $notice" || fail "the notice shown again is not active ($seen is)"
+  fi
+  note "the notice came back from minimized"
 fi
 
 if [ "$failures" -gt 0 ]; then
