@@ -313,6 +313,11 @@ void TForm1::mouseMoveEvent(QMouseEvent*) {
 
 // No control of the launcher takes the keyboard, so every key pressed while
 // the launcher is active arrives here.
+void TForm1::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  windowsystem::ReturnKeyboardToGame(*windowHandle());
+}
+
 void TForm1::keyPressEvent(QKeyEvent* event) {
   FormKeyDown(event);
 }

@@ -210,6 +210,7 @@ class StripKeeper final : public QObject {
   }
 
   void SetGame(xcb_window_t game) { m_game = game; }
+  xcb_window_t Game() const { return m_game; }
 
   // Whether the game's window is still shown: a player that crashed or
   // closed its window counts as no game.
@@ -359,6 +360,15 @@ void Activate(QWindow& window) {
     GiveKeyboard(*target);
   else
     window.requestActivate();
+}
+
+void ReturnKeyboardToGame(QWindow& launcher) {
+  const std::optional<Target> target = TargetOf(launcher);
+  if (!target || !launcher.isActive() || !Bypassing(*target))
+    return;
+  const StripKeeper& keeper = StripKeeper::Of(launcher);
+  if (keeper.GameShown())
+    GiveKeyboard(Target{target->connection, keeper.Game(), target->root});
 }
 
 }  // namespace windowsystem

@@ -166,6 +166,12 @@ strip() { [ "$1" = "832 -1 184 2" ]; }
 # above the screen, and is 0 where it keeps it within.
 rolled_down() { [ "$1" = "832 -1 184 556" ] || [ "$1" = "832 0 184 556" ]; }
 covers_screen() { [ "$1" = "0 0 1024 768" ]; }
+minimize_dialog() { # id name: fails only where the manager offers to minimize it and did not
+  xdotool windowminimize "$1" 2>/dev/null
+  await 5 "state_of $1" iconic && return 0
+  property "$1" _NET_WM_ALLOWED_ACTIONS | grep -q _NET_WM_ACTION_MINIMIZE && fail "$2 did not minimize: $seen"
+  note "$wm keeps $2 from being minimized"
+}
 is() { [ "$(($2))" = "$(($1))" ]; }
 above() { [ "$1" = above ]; }
 active() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p'; }
@@ -242,9 +248,8 @@ if about=$(await_window '^关于' 10); then
     case "$seen" in *MINIMIZE*) fail "the About box may be minimized: $seen" ;; esac
   fi
   await 10 "frame_offset $about" centred || fail "the About box's frame is off the centre by $seen (twice)"
-  # Minimized (openbox offers it), it comes back restored and active from the menu's key.
-  xdotool windowminimize "$about" 2>/dev/null
-  await 10 "state_of $about" iconic || fail "the About box did not minimize: $seen"
+  # Minimized (openbox offers it, xfwm4 does it when asked), it comes back restored and active from the menu's key.
+  minimize_dialog "$about" "the About box"
   input mousemove 900 300 sleep 0.1 click 3 sleep 0.5 key a
   await 10 "state_of $about" normal || fail "the About box shown again stays $seen"
   await 10 active "is $about" || fail "the About box shown again is not active ($seen is)"
@@ -327,13 +332,12 @@ notice_again() {
   local top
   top=$(launcher_geometry | cut -d' ' -f2)
   click $((832 + 77)) $((top + 28 + 133 + 7)) # |华容道|, which no server here has
-  await_window '^Confirm' 10 >/dev/null || { DISPLAY=$screen import -window root /tmp/iwm_dbg.png; fail "$1: no question before the download"; return 1; }
+  await_window '^Confirm' 10 >/dev/null || { fail "$1: no question before the download"; return 1; }
   input key Return
   notice=$(await_window '^提示' 30) || { fail "$1: no notice"; return 1; }
 }
 if notice_again "first notice"; then
-  xdotool windowminimize "$notice" 2>/dev/null
-  await 10 "state_of $notice" iconic || fail "the notice did not minimize: $seen"
+  minimize_dialog "$notice" "the notice"
   if notice_again "second notice"; then
     await 10 "state_of $notice" normal || fail "the notice shown again stays $seen"
     await 10 active "is $notice" || fail "the notice shown again is not active ($seen is)"
