@@ -9,6 +9,7 @@
 #include "notice/noticeonform4.h"
 #include "platform/dialogframe.h"
 #include "platform/systempaths.h"
+#include "platform/windowsystem.h"
 #include "player/form2.h"
 #include "player/shockwaveflash.h"
 
@@ -19,6 +20,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QRect>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -58,8 +60,10 @@ void Program::Start() {
   m_form1 = std::make_unique<TForm1>();
   Form1 = m_form1.get();
   m_form1->installEventFilter(this);
+  const QRect placed = m_form1->geometry();
   m_form1->show();
   WaitUntilExposed(*m_form1);
+  windowsystem::KeepPlacement(*m_form1->windowHandle(), placed);
 
   // A transfer cut off by a killed process leaves its temporary file behind.
   const QString root = m_environment.paths.SystemDriveRoot();

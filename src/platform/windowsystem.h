@@ -46,6 +46,11 @@ void Activate(QWindow& window);
 // the game. Managers that saw no focus change would not move it on a click.
 void ReturnKeyboardToGame(QWindow& launcher);
 
+// Asks once more for `geometry` when the window manager put the newly shown
+// `window` elsewhere: some place new windows by their own policy whatever
+// position the window asked for. Call once the window is exposed.
+void KeepPlacement(QWindow& window, const QRect& geometry);
+
 inline constexpr int kMaxStripHeight = 3;
 
 }  // namespace windowsystem

@@ -362,6 +362,15 @@ void Activate(QWindow& window) {
     window.requestActivate();
 }
 
+void KeepPlacement(QWindow& window, const QRect& geometry) {
+  const std::optional<Target> target = TargetOf(window);
+  if (!target || Bypassing(*target) || !WindowManagerRuns(*target) ||
+      x11::ScreenGeometry(target->connection, target->window) == geometry)
+    return;
+  RequestGeometry(*target, geometry);
+  xcb_flush(target->connection);
+}
+
 void ReturnKeyboardToGame(QWindow& launcher) {
   const std::optional<Target> target = TargetOf(launcher);
   if (!target || !launcher.isActive() || !Bypassing(*target))
