@@ -55,18 +55,12 @@ centred() { # "dx dy" from frame_offset -> whether the frame is centred (within 
   [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]
 }
 
-top_level() { # id -> the root's child that holds it: the manager's frame, or the window itself
-  local id=$1 parent
-  while parent=$(xwininfo -children -id "$id" 2>/dev/null | awk '/Parent window id:/ { print $4, $5 }') &&
-    [ -n "$parent" ] && [ "${parent#* }" != "(the" ]; do
-    id=${parent%% *}
+stacked_above() { # id id -> "above" when the first's top level (frame or itself) is above the second's
+  local tops=() id parent
+  for id in "$1" "$2"; do
+    while parent=$(xwininfo -children -id "$id" 2>/dev/null | awk '/Parent window id:/ && $5 != "(the" { print $4 }') &&
+      [ -n "$parent" ]; do id=$parent; done
+    tops+=("$(printf '0x%x' "$((id))")")
   done
-  printf '0x%x\n' "$((id))"
-}
-
-stacked_above() { # id id -> whether the first stands above the second on the root (top listed first)
-  local a b
-  a=$(top_level "$1") b=$(top_level "$2")
-  xwininfo -root -children | awk -v a="$a" -v b="$b" '$1 == a { print "yes"; exit } $1 == b { exit }' |
-    grep -q yes
+  xwininfo -root -children | awk -v a="${tops[0]}" -v b="${tops[1]}" '$1 == a { print "above" } $1 == a || $1 == b { exit }'
 }
