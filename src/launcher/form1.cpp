@@ -237,7 +237,7 @@ void TForm1::Image4Click() {
 }
 
 void TForm1::Image5Click() {
-  showMinimized();
+  windowsystem::Minimize(*windowHandle());
 }
 
 void TForm1::Image6Click() {

@@ -42,6 +42,10 @@ void SetGameWindow(QWindow& launcher, unsigned long gameWindow);
 // while the window is out of its care.
 void Activate(QWindow& window);
 
+// Minimizes `window`, handing it back to the window manager first if it is
+// out of its care: only the manager minimizes.
+void Minimize(QWindow& window);
+
 // The mouse left the launcher: a keyboard it took over a game goes back to
 // the game. Managers that saw no focus change would not move it on a click.
 void ReturnKeyboardToGame(QWindow& launcher);

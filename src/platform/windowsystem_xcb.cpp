@@ -371,6 +371,13 @@ void KeepPlacement(QWindow& window, const QRect& geometry) {
   xcb_flush(target->connection);
 }
 
+void Minimize(QWindow& window) {
+  const std::optional<Target> target = TargetOf(window);
+  if (target && Bypassing(*target))
+    ReturnToManager(window, *target, x11::ScreenGeometry(target->connection, target->window));
+  window.showMinimized();
+}
+
 void ReturnKeyboardToGame(QWindow& launcher) {
   const std::optional<Target> target = TargetOf(launcher);
   if (!target || !launcher.isActive() || !Bypassing(*target))
