@@ -311,13 +311,13 @@ void TForm1::mouseMoveEvent(QMouseEvent*) {
   FormMouseMove();
 }
 
-// No control of the launcher takes the keyboard, so every key pressed while
-// the launcher is active arrives here.
 void TForm1::leaveEvent(QEvent* event) {
   QWidget::leaveEvent(event);
   windowsystem::ReturnKeyboardToGame(*windowHandle());
 }
 
+// No control of the launcher takes the keyboard, so every key pressed while
+// the launcher is active arrives here.
 void TForm1::keyPressEvent(QKeyEvent* event) {
   FormKeyDown(event);
 }

@@ -28,7 +28,8 @@ void PreferPlaceableWindows();
 //
 // Any other geometry is asked of the window manager, which may keep the
 // window within the screen; a window that was a strip comes back under its
-// care, on top as its flags say, and is activated.
+// care, on top as its flags say, and is activated (over a game, see
+// SetGameWindow).
 void SetGeometry(QWindow& window, const QRect& geometry);
 
 // Tells the window system which window (any X window, ours or another
