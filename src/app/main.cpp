@@ -10,6 +10,7 @@
 #include "platform/systempaths.h"
 #include "platform/windowsystem.h"
 #include "player/shockwaveflash.h"
+#include "uikit/fonts.h"
 
 #include <QApplication>
 
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("quillet"));
 
   HostSystemPaths paths;
-  MessageBoxPrompt prompt;
+  MessageBoxPrompt prompt([] { return SongFont(13); });
   Program program(ProgramEnvironment{paths, GameServerAddress(), prompt, paths.ProgramFolder(),
                                      &DownloadFileWhileBusy});
   try {
