@@ -66,12 +66,11 @@ TEST_F(HiDpi, LauncherStandsByTheRightEdgeDrawnAtDevicePixels) {
   TForm1 form;
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  EXPECT_EQ(form.pos(), QPoint(1728, 0));
-  EXPECT_EQ(XStableGeometry(form.winId()), QRect(3456, 0, 368, 1112)) << "as the X server has it";
+  ASSERT_EQ(XStableGeometry(form.winId()), QRect(3456, 0, 368, 1112)) << "as the X server has it";
 
   QImage shot;
   ASSERT_TRUE(QTest::qWaitFor([&] {
-    shot = GrabScreen(form.geometry());
+    shot = GrabScreen(QRect(1728, 0, 184, 556));
     return FinerThanDoubled(shot, DeviceRect(form, "Image2")) > 0;
   }));
   ASSERT_EQ(shot.size(), QSize(368, 1112));
