@@ -32,6 +32,8 @@ bool MessageBoxPrompt::Confirm(const QString& question) {
   box.setEscapeButton(no);
   if (auto* text = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
     text->setFont(m_questionFont());
+  if (m_icon)
+    box.setIconPixmap(m_icon());
   box.exec();
   return box.clickedButton() == yes;
 }

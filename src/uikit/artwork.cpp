@@ -464,6 +464,33 @@ QImage CheckMarkGlyph(int scale) {
   return image;
 }
 
+QImage QuestionIcon(int scale) {
+  QImage image(32 * scale, 32 * scale, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(scale);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPainterPath bubble;
+  bubble.addEllipse(QPointF(15.5, 13.5), 13, 11);
+  QPainterPath tail;
+  tail.moveTo(9, 21);
+  tail.lineTo(8, 30);
+  tail.lineTo(17, 23);
+  tail.closeSubpath();
+  bubble = bubble.united(tail);
+  painter.fillPath(bubble.translated(1.5, 1.5), QColor(0, 0, 0, 80));
+  painter.setPen(QPen(QColor(90, 90, 90), 1));
+  painter.setBrush(Qt::white);
+  painter.drawPath(bubble);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(18);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(QColor(0, 0, 230));
+  painter.drawText(QRectF(2.5, 1.5, 26, 24), Qt::AlignCenter, QStringLiteral("?"));
+  return image;
+}
+
 int ScreenScale() {
   // A fractional ratio draws at the next whole one and lets Qt scale down.
   return std::max(1, int(std::ceil(qApp->devicePixelRatio())));

@@ -35,6 +35,10 @@ QImage AboutPicture(int scale = 1);
 // The OK button's green check mark, 16 x 16 on a transparent ground.
 QImage CheckMarkGlyph(int scale = 1);
 
+// The prompt's question icon, 32 x 32: a blue question mark in a white
+// speech bubble, on a transparent ground.
+QImage QuestionIcon(int scale = 1);
+
 // Device pixels to a picture pixel on the sharpest screen: 1, or 2 at 200 %.
 int ScreenScale();
 

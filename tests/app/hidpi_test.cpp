@@ -7,6 +7,7 @@
 #include "notice/form4.h"
 #include "platform/messageboxprompt.h"
 #include "support/xwindow.h"
+#include "uikit/artwork.h"
 #include "uikit/fonts.h"
 
 #include <QGuiApplication>
@@ -18,6 +19,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -31,6 +34,19 @@ int FinerThanDoubled(const QImage& image, QRect area) {
       const QRgb corner = image.pixel(x, y);
       if (image.pixel(x + 1, y) != corner || image.pixel(x, y + 1) != corner ||
           image.pixel(x + 1, y + 1) != corner)
+        ++count;
+    }
+  }
+  return count;
+}
+
+// Neighbouring device pixels far apart in lightness: an edge drawn at the
+// device pixels. A picture of half the size smoothed up has few.
+int HardEdges(const QImage& image) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x + 1 < image.width(); ++x) {
+      if (std::abs(qGray(image.pixel(x, y)) - qGray(image.pixel(x + 1, y))) > 150)
         ++count;
     }
   }
@@ -103,16 +119,20 @@ TEST_F(HiDpi, DialogsAreDrawnAtDevicePixels) {
   const QImage version = about.Version->grab().toImage();
   EXPECT_GT(FinerThanDoubled(version, version.rect()), 20);
 
-  MessageBoxPrompt prompt([] { return SongFont(13); });
+  MessageBoxPrompt prompt([] { return SongFont(13); },
+                          [] { return QPixmap::fromImage(artwork::QuestionIcon(2)); });
   QImage question;
+  QImage icon;
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
     question = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->grab().toImage();
+    icon = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))->grab().toImage();
     box->reject();
   });
   prompt.Confirm(QStringLiteral("该游戏还没有下载，现在马上下载?"));
   EXPECT_GT(FinerThanDoubled(question, question.rect()), 50);
+  EXPECT_GT(HardEdges(icon), 15) << "the question icon";
 }
 
 }  // namespace
