@@ -52,6 +52,9 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
 
   BuildMenu();
   BuildPages();
+  // Placed before its native window is made: moved after that, it was now
+  // and then taken to stand at 0, 0, and rolled up into a strip there.
+  FormCreate();
   // The native window too is made while the lettering is drawn.
   winId();
 
@@ -64,8 +67,6 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
   ti->setInterval(4000);
   ti->setSingleShot(false);
   connect(ti, &QTimer::timeout, this, &TForm1::tiTimer);
-
-  FormCreate();
 }
 
 TForm1::~TForm1() = default;
