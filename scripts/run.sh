@@ -2,7 +2,9 @@
 # Installs what is missing, builds, starts the bundled game server and then
 # Quillet. With no display it runs Quillet on a private Xvfb with openbox and
 # writes a screenshot every few seconds to build/screen.png.
-# Stopping this script (Ctrl+C) stops the server it started.
+# Stopping this script (Ctrl+C) stops the server it started. Run through
+# sudo, it starts Quillet as the user who called sudo: browsers refuse to run
+# as root, so the help page would never open.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,18 +36,39 @@ if [ -x scripts/server.sh ]; then
   bash scripts/server.sh start
 fi
 
+# Through sudo, Quillet runs as the calling user, with the display and its
+# authority. That user cannot create the shared game folder under /var/opt,
+# so it is made here as the package makes it: root's, sticky, open to all.
+AS_USER=()
+if [ "$(id -u)" = 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$SUDO_USER" != root ]; then
+  install -d -o root -g root -m 755 /var/opt/Playshare
+  install -d -o root -g root -m 1777 /var/opt/Playshare/pbox
+  AS_USER=(runuser -u "$SUDO_USER" -- env)
+  if ! "${AS_USER[@]}" test -x "$PWD/build/bin/quillet"; then
+    echo "run: $SUDO_USER cannot run $PWD/build/bin/quillet; Quillet runs as root" >&2
+    AS_USER=()
+  fi
+fi
+start_quillet() {
+  if [ ${#AS_USER[@]} -gt 0 ]; then
+    # No XAUTHORITY: the user's own default file, or a server without one.
+    "${AS_USER[@]}" "DISPLAY=$DISPLAY" ${XAUTHORITY:+"XAUTHORITY=$XAUTHORITY"} "$PWD/build/bin/quillet" &
+  else
+    build/bin/quillet &
+  fi
+  QUILLET_PID=$!
+}
+
 source scripts/xsession.sh
 if [ -z "${DISPLAY:-}" ]; then
   quillet_start_x 1024x768
   echo "run: no display; Quillet runs on Xvfb ${DISPLAY}. Screenshot: build/screen.png"
-  build/bin/quillet &
-  QUILLET_PID=$!
+  start_quillet
   while kill -0 "$QUILLET_PID" 2>/dev/null; do
     sleep 3
     import -window root build/screen.png 2>/dev/null || true
   done
 else
-  build/bin/quillet &
-  QUILLET_PID=$!
+  start_quillet
   wait "$QUILLET_PID"
 fi

@@ -49,7 +49,7 @@ TAboutBox::TAboutBox(QWidget* parent)
   ProgramIcon = new QLabel(panel);
   ProgramIcon->setGeometry(8, 12, 65, 57);
   ProgramIcon->setScaledContents(true);
-  ProgramIcon->setPixmap(QPixmap::fromImage(artwork::AboutPicture()));
+  ProgramIcon->setPixmap(QPixmap::fromImage(artwork::AboutPicture(artwork::ScreenScale())));
 
   const auto label = [&](const QString& text, int left, int top) {
     auto* item = new QLabel(text, panel);

@@ -10,6 +10,8 @@
 #include "platform/systempaths.h"
 #include "platform/windowsystem.h"
 #include "player/shockwaveflash.h"
+#include "uikit/artwork.h"
+#include "uikit/fonts.h"
 
 #include <QApplication>
 
@@ -23,7 +25,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("quillet"));
 
   HostSystemPaths paths;
-  MessageBoxPrompt prompt;
+  MessageBoxPrompt prompt(
+      [] { return SongFont(13); },
+      [] { return QPixmap::fromImage(artwork::QuestionIcon(artwork::ScreenScale())); });
   Program program(ProgramEnvironment{paths, GameServerAddress(), prompt, paths.ProgramFolder(),
                                      &DownloadFileWhileBusy});
   try {

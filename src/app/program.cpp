@@ -25,6 +25,10 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <cstdio>
+
+#include <unistd.h>
+
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
 TAboutBox* AboutBox = nullptr;
@@ -114,8 +118,18 @@ void Program::DownloadGame(const QString& stem) {
 }
 
 void Program::OpenHelpPage() {
-  // The browser's answer is not waited for, and a failure is ignored.
-  QDesktopServices::openUrl(QUrl(HelpPageUrl(m_environment.serverAddress)));
+  // The browser's answer is not waited for. No box tells of a failure, so a
+  // line on the console says why the page may not show.
+  const QString url = HelpPageUrl(m_environment.serverAddress);
+  if (!QDesktopServices::openUrl(QUrl(url))) {
+    std::fprintf(stderr, "quillet: help page %s not opened: no program opens web pages here\n",
+                 qPrintable(url));
+  } else if (geteuid() == 0) {
+    std::fprintf(stderr,
+                 "quillet: help page %s may not open: web browsers refuse to run as root; "
+                 "start Quillet as your own user\n",
+                 qPrintable(url));
+  }
 }
 
 void Program::ShowAboutBox() {

@@ -29,7 +29,7 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_screen(screen) {
   // The lettering is drawn on other threads while this one builds the rest.
-  LetteringJob lettering(kFirstPage);
+  LetteringJob lettering(kFirstPage, m_scale);
 
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quilletta"));
@@ -52,6 +52,9 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
 
   BuildMenu();
   BuildPages();
+  // Placed before its native window is made: moved after that, it was now
+  // and then taken to stand at 0, 0, and rolled up into a strip there.
+  FormCreate();
   // The native window too is made while the lettering is drawn.
   winId();
 
@@ -64,8 +67,6 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
   ti->setInterval(4000);
   ti->setSingleShot(false);
   connect(ti, &QTimer::timeout, this, &TForm1::tiTimer);
-
-  FormCreate();
 }
 
 TForm1::~TForm1() = default;
@@ -80,7 +81,7 @@ void TForm1::BuildStrips(const Lettering& lettering) {
   };
 
   // Bottom strip, then the top strip; no two of them overlap.
-  picture("Image1", artwork::OrnamentPicture(), -1, 533);
+  picture("Image1", artwork::OrnamentPicture(m_scale), -1, 533);
   PictureBox* image3 = picture("Image3", lettering.menuButton, 42, 533);
   image3->setCursor(Qt::PointingHandCursor);
   connect(image3, &PictureBox::clicked, this, &TForm1::Image3Click);
@@ -90,9 +91,9 @@ void TForm1::BuildStrips(const Lettering& lettering) {
 
   PictureBox* image2 = picture("Image2", lettering.title, -1, 0);
   connect(image2, &PictureBox::clicked, this, &TForm1::Image2Click);
-  PictureBox* image5 = picture("Image5", artwork::MinimizePicture(), 147, 0);
+  PictureBox* image5 = picture("Image5", artwork::MinimizePicture(m_scale), 147, 0);
   connect(image5, &PictureBox::clicked, this, &TForm1::Image5Click);
-  PictureBox* image6 = picture("Image6", artwork::ClosePicture(), 165, 0);
+  PictureBox* image6 = picture("Image6", artwork::ClosePicture(m_scale), 165, 0);
   connect(image6, &PictureBox::clicked, this, &TForm1::Image6Click);
 
   // The page container lies above the strips where they overlap.
@@ -131,7 +132,7 @@ void TForm1::FillFirstPage(const Lettering& lettering) {
 QImage TForm1::BarPicture(int category, bool own) {
   QImage& picture = (own ? m_ownBars : m_plainBars)[category - 1];
   if (picture.isNull())
-    picture = artwork::CategoryBarPicture(layout::CategoryTitle(category), own);
+    picture = artwork::CategoryBarPicture(layout::CategoryTitle(category), own, m_scale);
   return picture;
 }
 

@@ -4,6 +4,7 @@
 // It emits what the user chose; the program decides what happens.
 
 #include "launcher/placement.h"
+#include "uikit/artwork.h"
 
 #include <QImage>
 #include <QPoint>
@@ -97,6 +98,8 @@ class TForm1 final : public QWidget {
   void ChangeGeometry(const QRect& geometry);
 
   PrimaryScreenWidth m_primaryScreen;
+  // The pictures are drawn for the sharpest screen there is at start.
+  const int m_scale = artwork::ScreenScale();
   const ScreenWidthSource& m_screen;
   // Each bar picture is drawn once, when the first page that shows it is built.
   std::array<QImage, 6> m_plainBars;

@@ -24,15 +24,15 @@ std::future<void> RunPooled(Work work) {
 
 // Fonts work on any thread; only the substitutions wait for the UI thread,
 // which is why SongFont names the chosen face itself.
-LetteringJob::LetteringJob(int firstPage) : m_lettering(std::make_shared<Lettering>()) {
+LetteringJob::LetteringJob(int firstPage, int scale) : m_lettering(std::make_shared<Lettering>()) {
   const std::shared_ptr<Lettering> lettering = m_lettering;
-  m_title = RunPooled([lettering] { lettering->title = artwork::TitlePicture(); });
-  m_song = RunPooled([lettering, firstPage] {
-    lettering->menuButton = artwork::MenuButtonPicture();
-    lettering->hideButton = artwork::HideButtonPicture();
+  m_title = RunPooled([lettering, scale] { lettering->title = artwork::TitlePicture(scale); });
+  m_song = RunPooled([lettering, firstPage, scale] {
+    lettering->menuButton = artwork::MenuButtonPicture(scale);
+    lettering->hideButton = artwork::HideButtonPicture(scale);
     for (int bar = 1; bar <= 6; ++bar)
       lettering->firstPageBars[bar - 1] =
-          artwork::CategoryBarPicture(layout::CategoryTitle(bar), bar == firstPage);
+          artwork::CategoryBarPicture(layout::CategoryTitle(bar), bar == firstPage, scale);
     lettering->firstPageNameWidths = NameWidths(firstPage);
   });
 }

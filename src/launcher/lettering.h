@@ -22,8 +22,9 @@ struct Lettering {
 
 class LetteringJob final {
  public:
-  // Starts drawing for the page of `firstPage`.
-  explicit LetteringJob(int firstPage);
+  // Starts drawing for the page of `firstPage`, at `scale` device pixels to
+  // a picture pixel.
+  LetteringJob(int firstPage, int scale);
   ~LetteringJob();
   LetteringJob(const LetteringJob&) = delete;
   LetteringJob& operator=(const LetteringJob&) = delete;

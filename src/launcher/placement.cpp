@@ -5,27 +5,19 @@
 
 namespace {
 
-struct Placement {
+struct MenuPlacement {
   int screenWidth;
-  int left;
   int menuY;
 };
 
-// The smallest entry is 600, not 640; for the listed widths the right edge
-// stands 8 pixels from the screen's.
-constexpr Placement kPlacements[] = {
-    {600, 408, 400},   {800, 608, 537},   {1024, 832, 424},  {1152, 960, 424},
-    {1280, 1088, 424}, {1360, 1168, 424}, {1600, 1408, 424},
+// The smallest entry is 600, not 640.
+constexpr MenuPlacement kMenuPlacements[] = {
+    {600, 400}, {800, 537}, {1024, 424}, {1152, 424}, {1280, 424}, {1360, 424}, {1600, 424},
 };
-constexpr Placement kDefault = {0, 832, 424};
+constexpr int kDefaultMenuY = 424;
 
-const Placement& PlacementFor(int screenWidth) {
-  for (const Placement& placement : kPlacements) {
-    if (placement.screenWidth == screenWidth)
-      return placement;
-  }
-  return kDefault;
-}
+// The launcher's right edge stands 8 pixels from the screen's.
+constexpr int kRightMargin = 192;
 
 }  // namespace
 
@@ -35,9 +27,13 @@ int PrimaryScreenWidth::ScreenWidth() const {
 }
 
 int LauncherLeftFor(int screenWidth) {
-  return PlacementFor(screenWidth).left;
+  return screenWidth - kRightMargin;
 }
 
 int ContextMenuYFor(int screenWidth) {
-  return PlacementFor(screenWidth).menuY;
+  for (const MenuPlacement& placement : kMenuPlacements) {
+    if (placement.screenWidth == screenWidth)
+      return placement.menuY;
+  }
+  return kDefaultMenuY;
 }

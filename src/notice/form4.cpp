@@ -1,13 +1,15 @@
 #include "notice/form4.h"
 
 #include "platform/dialogframe.h"
+#include "uikit/artwork.h"
 #include "uikit/fonts.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
-#include <QStyle>
 #include <utility>
 
 TForm4* Form4 = nullptr;
@@ -25,9 +27,11 @@ TForm4::TForm4(QWidget* parent)
   st1->move(8, 16);
   st1->adjustSize();
 
-  // The OK button with its check mark; Enter presses it.
-  BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                            QStringLiteral("确定"), this);
+  // The OK button with its check mark, sharp on every screen; Enter presses it.
+  QIcon checkMark;
+  for (const int scale : {1, 2})
+    checkMark.addPixmap(QPixmap::fromImage(artwork::CheckMarkGlyph(scale)));
+  BitBtn1 = new QPushButton(checkMark, QStringLiteral("确定"), this);
   BitBtn1->setGeometry(96, 48, 73, 25);
   BitBtn1->setDefault(true);
   connect(BitBtn1, &QPushButton::clicked, this, &TForm4::BitBtn1Click);

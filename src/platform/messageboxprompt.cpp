@@ -2,6 +2,7 @@
 
 #include "platform/dialogframe.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -29,6 +30,10 @@ bool MessageBoxPrompt::Confirm(const QString& question) {
   QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
   box.setDefaultButton(yes);
   box.setEscapeButton(no);
+  if (auto* text = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+    text->setFont(m_questionFont());
+  if (m_icon)
+    box.setIconPixmap(m_icon());
   box.exec();
   return box.clickedButton() == yes;
 }

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -27,10 +28,17 @@ QColor Mix(const QColor& from, const QColor& to, double t) {
                           float(from.blueF() + (to.blueF() - from.blueF()) * t));
 }
 
-QImage NewPicture(int width, int height, const QColor& fill = kWhite) {
-  QImage image(width, height, QImage::Format_RGB888);
+// `scale` device pixels to a picture pixel: painters on the picture work in
+// picture pixels, and a high-DPI screen shows it at its full resolution.
+QImage NewPicture(int width, int height, int scale, const QColor& fill = kWhite) {
+  QImage image(width * scale, height * scale, QImage::Format_RGB888);
+  image.setDevicePixelRatio(scale);
   image.fill(fill);
   return image;
+}
+
+int ScaleOf(const QImage& image) {
+  return int(image.devicePixelRatio());
 }
 
 // Pictures are RGB888, three bytes a pixel; writing them directly keeps the
@@ -41,16 +49,34 @@ void SetRgb(uchar* pixel, const QColor& colour) {
   pixel[2] = uchar(colour.blue());
 }
 
+// Rows and pixels below are the picture's, each `scale` device pixels square.
 void FillRow(QImage& image, int row, const QColor& colour) {
-  uchar* line = image.scanLine(row);
-  for (int x = 0; x < image.width(); ++x)
-    SetRgb(line + 3 * x, colour);
+  const int scale = ScaleOf(image);
+  for (int y = row * scale; y < (row + 1) * scale; ++y) {
+    uchar* line = image.scanLine(y);
+    for (int x = 0; x < image.width(); ++x)
+      SetRgb(line + 3 * x, colour);
+  }
+}
+
+void SetPixel(QImage& image, int x, int y, const QColor& colour) {
+  const int scale = ScaleOf(image);
+  for (int v = y * scale; v < (y + 1) * scale; ++v) {
+    for (int u = x * scale; u < (x + 1) * scale; ++u)
+      image.setPixelColor(u, v, colour);
+  }
+}
+
+QColor PixelAt(const QImage& image, int x, int y) {
+  return image.pixelColor(x * ScaleOf(image), y * ScaleOf(image));
 }
 
 // Rounds one corner of the window: pixels beyond the arc around `centre`
-// turn white, with a one-pixel soft edge in `edge`. `dx`, `dy` (+1 or -1)
-// point from the centre towards the corner.
+// turn white, with a one-device-pixel soft edge in `edge`. `dx`, `dy` (+1 or
+// -1) point from the centre towards the corner.
 void RoundCorner(QImage& image, QPointF centre, double radius, int dx, int dy, const QColor& edge) {
+  centre *= ScaleOf(image);
+  radius *= ScaleOf(image);
   for (int y = 0; y < image.height(); ++y) {
     for (int x = 0; x < image.width(); ++x) {
       const double ox = (x + 0.5 - centre.x()) * dx;
@@ -70,8 +96,8 @@ void RoundCorner(QImage& image, QPointF centre, double radius, int dx, int dy, c
 
 // The rows every top-strip picture shares: outline, glossy gradient, the
 // lines and the upper edge of the page frame that the page control covers.
-QImage TopStrip(int width) {
-  QImage image = NewPicture(width, 30);
+QImage TopStrip(int width, int scale) {
+  QImage image = NewPicture(width, 30, scale);
   FillRow(image, 0, kNavy);
   const QColor top(232, 241, 253);
   const QColor bottom(125, 175, 244);
@@ -92,8 +118,8 @@ QImage TopStrip(int width) {
   return image;
 }
 
-QImage BottomStrip(int width) {
-  QImage image = NewPicture(width, 24, QColor(45, 101, 220));
+QImage BottomStrip(int width, int scale) {
+  QImage image = NewPicture(width, 24, scale, QColor(45, 101, 220));
   FillRow(image, 22, kNavy);
   FillRow(image, 23, kNavy);
   return image;
@@ -126,6 +152,7 @@ QImage BlurredMask(const QImage& source, int radius) {
     }
   }
   QImage out(width, height, QImage::Format_Alpha8);
+  out.setDevicePixelRatio(source.devicePixelRatio());
   for (int y = 0; y < height; ++y) {
     uchar* line = out.scanLine(y);
     for (int x = 0; x < width; ++x)
@@ -137,7 +164,7 @@ QImage BlurredMask(const QImage& source, int radius) {
 void DrawButton(QImage& image, const QString& text) {
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
-  const QRectF face(2.5, 1.5, image.width() - 5, 19);
+  const QRectF face(2.5, 1.5, image.deviceIndependentSize().width() - 5, 19);
   QLinearGradient fill(face.topLeft(), face.bottomLeft());
   fill.setColorAt(0.0, QColor(248, 250, 253));
   fill.setColorAt(0.45, QColor(233, 238, 246));
@@ -223,8 +250,8 @@ QFont TitleFont() {
   return font;
 }
 
-QImage TitlePicture() {
-  QImage image = TopStrip(148);
+QImage TitlePicture(int scale) {
+  QImage image = TopStrip(148, scale);
   const QFont font = TitleFont();
   const QString title = QStringLiteral("Quillet");
   const QRectF bounds = QFontMetricsF(font).tightBoundingRect(title);
@@ -232,6 +259,7 @@ QImage TitlePicture() {
   const QPointF origin(9 - bounds.left(), 11.5 - (bounds.top() + bounds.bottom()) / 2);
 
   QImage mask(image.size(), QImage::Format_ARGB32_Premultiplied);
+  mask.setDevicePixelRatio(scale);
   mask.fill(Qt::transparent);
   {
     QPainter painter(&mask);
@@ -240,9 +268,9 @@ QImage TitlePicture() {
     painter.setPen(Qt::black);
     painter.drawText(origin + QPointF(1.5, 1.5), title);
   }
-  const QImage shadow = BlurredMask(mask, 1);
+  const QImage shadow = BlurredMask(mask, scale);
 
-  for (int y = 1; y <= 21; ++y) {
+  for (int y = scale; y < 22 * scale; ++y) {
     uchar* line = image.scanLine(y);
     const uchar* coverage = shadow.constScanLine(y);
     for (int x = 0; x < image.width(); ++x) {
@@ -264,18 +292,18 @@ QImage TitlePicture() {
   return image;
 }
 
-QImage MinimizePicture() {
-  QImage image = TopStrip(18);
+QImage MinimizePicture(int scale) {
+  QImage image = TopStrip(18, scale);
   const QColor slate(78, 98, 148);
   for (int y = 13; y <= 14; ++y) {
     for (int x = 6; x <= 13; ++x)
-      image.setPixelColor(x, y, slate);
+      SetPixel(image, x, y, slate);
   }
   return image;
 }
 
-QImage ClosePicture() {
-  QImage image = TopStrip(21);
+QImage ClosePicture(int scale) {
+  QImage image = TopStrip(21, scale);
   {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -293,8 +321,8 @@ QImage ClosePicture() {
   return image;
 }
 
-QImage OrnamentPicture() {
-  QImage image = BottomStrip(43);
+QImage OrnamentPicture(int scale) {
+  QImage image = BottomStrip(43, scale);
   {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -324,22 +352,22 @@ QImage OrnamentPicture() {
   return image;
 }
 
-QImage MenuButtonPicture() {
-  QImage image = BottomStrip(47);
+QImage MenuButtonPicture(int scale) {
+  QImage image = BottomStrip(47, scale);
   DrawButton(image, QStringLiteral("菜单"));
   return image;
 }
 
-QImage HideButtonPicture() {
-  QImage image = BottomStrip(95);
+QImage HideButtonPicture(int scale) {
+  QImage image = BottomStrip(95, scale);
   DrawButton(image, QStringLiteral("隐藏窗口"));
   return image;
 }
 
-QImage CategoryBarPicture(const QString& title, bool own) {
+QImage CategoryBarPicture(const QString& title, bool own, int scale) {
   const int width = 171;
   const int height = 20;
-  QImage image = NewPicture(width, height);
+  QImage image = NewPicture(width, height, scale);
   const QColor border(0, 60, 116);
   const QColor beige(236, 233, 223);
 
@@ -361,19 +389,19 @@ QImage CategoryBarPicture(const QString& title, bool own) {
   FillRow(image, 0, border);
   FillRow(image, height - 1, border);
   for (int row = 0; row < height; ++row) {
-    image.setPixelColor(0, row, border);
-    image.setPixelColor(width - 1, row, border);
+    SetPixel(image, 0, row, border);
+    SetPixel(image, width - 1, row, border);
   }
   // Rounded corners: the corner pixel turns beige, its neighbours blend.
   for (const QPoint corner :
        {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, height - 1), QPoint(width - 1, height - 1)}) {
     const int inX = corner.x() == 0 ? 1 : -1;
     const int inY = corner.y() == 0 ? 1 : -1;
-    image.setPixelColor(corner, beige);
-    image.setPixelColor(corner.x() + inX, corner.y(), Mix(border, beige, 0.5));
-    image.setPixelColor(corner.x(), corner.y() + inY, Mix(border, beige, 0.5));
+    SetPixel(image, corner.x(), corner.y(), beige);
+    SetPixel(image, corner.x() + inX, corner.y(), Mix(border, beige, 0.5));
+    SetPixel(image, corner.x(), corner.y() + inY, Mix(border, beige, 0.5));
     const QPoint inner(corner.x() + inX, corner.y() + inY);
-    image.setPixelColor(inner, Mix(border, image.pixelColor(inner), 0.5));
+    SetPixel(image, inner.x(), inner.y(), Mix(border, PixelAt(image, inner.x(), inner.y()), 0.5));
   }
 
   QPainter painter(&image);
@@ -398,15 +426,15 @@ QImage CategoryBarPicture(const QString& title, bool own) {
 }
 
 QImage ProgramIcon() {
-  QImage image = NewPicture(38, 38);
+  QImage image = NewPicture(38, 38, 1);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   DrawFigures(painter);
   return image;
 }
 
-QImage AboutPicture() {
-  QImage image = NewPicture(65, 65, QColor(226, 238, 252));
+QImage AboutPicture(int scale) {
+  QImage image = NewPicture(65, 65, scale, QColor(226, 238, 252));
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   // Soft streaks radiating from behind the figures.
@@ -423,6 +451,49 @@ QImage AboutPicture() {
   painter.scale(65.0 / 38.0, 65.0 / 38.0);
   DrawFigures(painter);
   return image;
+}
+
+QImage CheckMarkGlyph(int scale) {
+  QImage image(16 * scale, 16 * scale, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(scale);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(0, 128, 0), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.drawPolyline(QPolygonF({QPointF(3, 8.5), QPointF(6.5, 12), QPointF(13, 4)}));
+  return image;
+}
+
+QImage QuestionIcon(int scale) {
+  QImage image(32 * scale, 32 * scale, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(scale);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPainterPath bubble;
+  bubble.addEllipse(QPointF(15.5, 13.5), 13, 11);
+  QPainterPath tail;
+  tail.moveTo(9, 21);
+  tail.lineTo(8, 30);
+  tail.lineTo(17, 23);
+  tail.closeSubpath();
+  bubble = bubble.united(tail);
+  painter.fillPath(bubble.translated(1.5, 1.5), QColor(0, 0, 0, 80));
+  painter.setPen(QPen(QColor(90, 90, 90), 1));
+  painter.setBrush(Qt::white);
+  painter.drawPath(bubble);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(18);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(QColor(0, 0, 230));
+  painter.drawText(QRectF(2.5, 1.5, 26, 24), Qt::AlignCenter, QStringLiteral("?"));
+  return image;
+}
+
+int ScreenScale() {
+  // A fractional ratio draws at the next whole one and lets Qt scale down.
+  return std::max(1, int(std::ceil(qApp->devicePixelRatio())));
 }
 
 }  // namespace artwork

@@ -18,7 +18,7 @@ void MakeMouseOnly(QAbstractButton& button) {
 PictureBox::PictureBox(const QImage& image, QWidget* parent, bool reportMoves)
     : QAbstractButton(parent), m_image(image), m_reportMoves(reportMoves) {
   MakeMouseOnly(*this);
-  setFixedSize(image.size());
+  setFixedSize(image.deviceIndependentSize().toSize());
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(reportMoves);
 }

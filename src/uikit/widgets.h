@@ -5,8 +5,8 @@
 #include <QAbstractButton>
 #include <QImage>
 
-// A picture of exactly its image's size. A click is a left press and release
-// over it; with `reportMoves` it also reports every mouse move over it.
+// A picture of exactly its image's size, in device-independent pixels. A click is a left press and
+// release over it; with `reportMoves` it also reports every mouse move over it.
 class PictureBox final : public QAbstractButton {
   Q_OBJECT
 

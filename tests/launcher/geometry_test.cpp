@@ -44,11 +44,13 @@ INSTANTIATE_TEST_SUITE_P(Table, PlacementByWidth,
                                            Expected{1280, 1088, 424}, Expected{1360, 1168, 424},
                                            Expected{1600, 1408, 424}));
 
-// Matching is exact: neighbours of listed widths get the default.
+// Any other width: the right edge still stands 8 pixels from the screen's,
+// and the menu opens at the default height.
 INSTANTIATE_TEST_SUITE_P(Unlisted, PlacementByWidth,
-                         ::testing::Values(Expected{1366, 832, 424}, Expected{640, 832, 424},
-                                           Expected{601, 832, 424}, Expected{799, 832, 424},
-                                           Expected{1920, 832, 424}, Expected{0, 832, 424}));
+                         ::testing::Values(Expected{1366, 1174, 424}, Expected{640, 448, 424},
+                                           Expected{601, 409, 424}, Expected{799, 607, 424},
+                                           Expected{960, 768, 424}, Expected{1920, 1728, 424},
+                                           Expected{2560, 2368, 424}));
 
 TEST(Placement, MenuFollowsTheWidthAtTheTimeOfTheClick) {
   FakeScreen screen(1024);

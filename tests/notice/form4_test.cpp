@@ -51,7 +51,22 @@ TEST(Form4, HasItsCaptionSizeAndControls) {
 
   EXPECT_EQ(form.BitBtn1->geometry(), QRect(96, 48, 73, 25));
   EXPECT_EQ(form.BitBtn1->text(), QStringLiteral("确定"));
-  EXPECT_FALSE(form.BitBtn1->icon().isNull()) << "the check-mark glyph";
+  // The check mark: green, lowest left of the middle, highest at the right.
+  const QImage mark = form.BitBtn1->icon().pixmap(16, 16).toImage();
+  QRect green;
+  for (int y = 0; y < mark.height(); ++y) {
+    for (int x = 0; x < mark.width(); ++x) {
+      const QColor c = mark.pixelColor(x, y);
+      if (c.alpha() > 200 && c.green() > c.red() + 60 && c.green() > c.blue() + 60)
+        green |= QRect(x, y, 1, 1);
+    }
+  }
+  ASSERT_GE(green.width(), 8);
+  const auto inked = [&](int x, int y) { return mark.pixelColor(x, y).alpha() > 128; };
+  EXPECT_TRUE(inked(green.left() + green.width() / 3, green.bottom()));
+  EXPECT_FALSE(inked(green.right(), green.bottom()));
+  EXPECT_TRUE(inked(green.right() - 1, green.top() + 1));
+  EXPECT_FALSE(inked(green.left(), green.top()));
   EXPECT_TRUE(form.BitBtn1->isDefault());
 }
 

@@ -1,10 +1,15 @@
-// The application's error box and the start-up failure box.
+// The application's error box, the start-up failure box and the prompt's
+// lettering.
 
+#include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "platform/errorbox.h"
+#include "platform/messageboxprompt.h"
 #include "support/messageboxwatch.h"
 #include "support/testsupport.h"
+#include "uikit/fonts.h"
 
 namespace {
 
@@ -50,6 +55,25 @@ TEST(ErrorBox, StartUpFailureIsAnApplicationError) {
   EXPECT_EQ(seen.title, QStringLiteral("Application Error"));
   EXPECT_EQ(seen.text, QStringLiteral("No player!"));
   EXPECT_EQ(seen.icon, QMessageBox::Critical);
+}
+
+// A comma has a tail: its ink stands taller than it is wide; a full stop's
+// is a dot.
+TEST(MessageBoxPrompt, FullWidthCommaReadsAsAComma) {
+  QImage shown;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    shown = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->grab().toImage();
+    box->reject();
+  });
+  MessageBoxPrompt([] { return SongFont(13); }).Confirm(QStringLiteral("，"));
+  QRect ink;
+  for (int y = 0; y < shown.height(); ++y) {
+    for (int x = 0; x < shown.width(); ++x)
+      ink |= qGray(shown.pixel(x, y)) < 160 ? QRect(x, y, 1, 1) : QRect();
+  }
+  EXPECT_GE(ink.height(), 3);
+  EXPECT_GT(ink.height(), ink.width());
 }
 
 }  // namespace

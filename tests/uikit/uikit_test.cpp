@@ -29,7 +29,7 @@ const QColor kWhite(255, 255, 255);
 
 struct Picture {
   const char* name;
-  std::function<QImage()> draw;
+  std::function<QImage(int scale)> draw;
   int width;
   int height;
 };
@@ -38,15 +38,18 @@ const Picture kPictures[] = {
     {"Image2", artwork::TitlePicture, 148, 30},     {"Image5", artwork::MinimizePicture, 18, 30},
     {"Image6", artwork::ClosePicture, 21, 30},      {"Image1", artwork::OrnamentPicture, 43, 24},
     {"Image3", artwork::MenuButtonPicture, 47, 24}, {"Image4", artwork::HideButtonPicture, 95, 24},
-    {"icon", artwork::ProgramIcon, 38, 38},
+    {"AboutBox", artwork::AboutPicture, 65, 65},
 };
 
+// At 200 % the same size, in twice the device pixels.
 TEST(Artwork, EveryPictureIs24BitAtItsControlsSize) {
   for (const Picture& picture : kPictures) {
-    const QImage image = picture.draw();
+    const QImage image = picture.draw(1);
     EXPECT_EQ(image.format(), QImage::Format_RGB888) << picture.name;
     EXPECT_EQ(image.size(), QSize(picture.width, picture.height)) << picture.name;
+    EXPECT_EQ(picture.draw(2).size(), image.size() * 2) << picture.name;
   }
+  EXPECT_EQ(artwork::ProgramIcon().size(), QSize(38, 38));
   const QImage bar = artwork::CategoryBarPicture(QStringLiteral("射击类小游戏"), false);
   EXPECT_EQ(bar.format(), QImage::Format_RGB888);
   EXPECT_EQ(bar.size(), QSize(171, 20));
