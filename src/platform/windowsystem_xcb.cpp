@@ -268,6 +268,13 @@ class StripKeeper final : public QObject {
   xcb_window_t m_game = 0;
 };
 
+// Qt's geometry is in logical pixels; the X server's in device pixels.
+QRect ToNative(const QWindow& window, const QRect& geometry) {
+  const qreal ratio = window.devicePixelRatio();
+  return QRect(qRound(geometry.x() * ratio), qRound(geometry.y() * ratio),
+               qRound(geometry.width() * ratio), qRound(geometry.height() * ratio));
+}
+
 bool IsStrip(const QRect& geometry) {
   return geometry.top() < 0 && geometry.height() <= kMaxStripHeight;
 }
@@ -332,12 +339,13 @@ void SetGeometry(QWindow& window, const QRect& geometry) {
   // only. One that does not (weston's XWayland manager) has no place above
   // other windows for it anyway, and weston's shows nothing of a window
   // that turns unmanaged.
+  const QRect native = ToNative(window, geometry);
   if (IsStrip(geometry) && (KeepsWindowsOnTop(*target) || !WindowManagerRuns(*target)))
-    ShowAsStrip(window, *target, geometry);
+    ShowAsStrip(window, *target, native);
   else if (Bypassing(*target) && StripKeeper::Of(window).GameShown())
-    ShowAboveGame(*target, geometry);
+    ShowAboveGame(*target, native);
   else if (Bypassing(*target))
-    ReturnToManager(window, *target, geometry);
+    ReturnToManager(window, *target, native);
   else
     window.setGeometry(geometry);
 }
@@ -348,7 +356,9 @@ void SetGameWindow(QWindow& launcher, unsigned long gameWindow) {
     return;
   StripKeeper::Of(launcher).SetGame(xcb_window_t(gameWindow));
   const QRect geometry = x11::ScreenGeometry(target->connection, target->window);
-  if (gameWindow == 0 && Bypassing(*target) && !IsStrip(geometry))
+  const bool strip = geometry.top() < 0 &&
+                     geometry.height() <= qRound(kMaxStripHeight * launcher.devicePixelRatio());
+  if (gameWindow == 0 && Bypassing(*target) && !strip)
     ReturnToManager(launcher, *target, geometry);
 }
 
@@ -364,10 +374,11 @@ void Activate(QWindow& window) {
 
 void KeepPlacement(QWindow& window, const QRect& geometry) {
   const std::optional<Target> target = TargetOf(window);
+  const QRect native = ToNative(window, geometry);
   if (!target || Bypassing(*target) || !WindowManagerRuns(*target) ||
-      x11::ScreenGeometry(target->connection, target->window) == geometry)
+      x11::ScreenGeometry(target->connection, target->window) == native)
     return;
-  RequestGeometry(*target, geometry);
+  RequestGeometry(*target, native);
   xcb_flush(target->connection);
 }
 
