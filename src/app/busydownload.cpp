@@ -4,5 +4,7 @@
 #include "platform/busywait.h"
 
 bool DownloadFileWhileBusy(const QString& url, const QString& path) {
-  return RunWhileBusy([&url, &path] { return DownloadFile(url, path); });
+  return RunWhileBusy([&url, &path](const std::atomic<bool>& cancelled) {
+    return DownloadFile(url, path, DownloadLimits{}, &cancelled);
+  });
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <atomic>
 #include <chrono>
 
 // Bounds of one transfer, so that no download can hang or fill the disk.
@@ -11,7 +12,10 @@ struct DownloadLimits {
   // A transfer that stays slower than lowSpeed bytes a second for
   // lowSpeedTime has failed: a server that trickles is no better than one
   // that sends nothing. Whole seconds.
-  long lowSpeed = 1024;
+  // 8 KiB/s is a 64 kbit/s line, slower than any line a game is fetched over
+  // today; a server that stays below it for half a minute is not worth waiting
+  // for.
+  long lowSpeed = 8 * 1024;
   std::chrono::seconds lowSpeedTime{30};
   // The whole transfer, connecting included, ends by then, however it goes:
   // the input stays held back while it runs. The largest movie (maxBytes)
@@ -33,6 +37,8 @@ struct DownloadLimits {
 // and the body is a Flash movie whose header agrees with all of it. Otherwise
 // returns false and leaves localPath as it was. Never writes through a link
 // at localPath (see NewMovieFile). Blocks until the transfer ends; safe to
-// call from any thread.
+// call from any thread; setting cancelled (when given) ends the transfer as
+// a failure within a second.
 bool DownloadFile(const QString& url, const QString& localPath);
-bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits);
+bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits,
+                  const std::atomic<bool>* cancelled = nullptr);

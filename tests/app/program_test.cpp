@@ -318,6 +318,29 @@ TEST_F(DownloadWhileBusyTest, FetchesTheMovie) {
                                      Root() + QStringLiteral("absent.swf")));
 }
 
+// A server that trickles just fast enough for libcurl's old low-speed rule:
+// Esc ends the wait at once and leaves nothing behind.
+TEST_F(DownloadWhileBusyTest, EscStopsASlowServer) {
+  ScriptedResponder server;
+  ScriptedAnswer answer = WithLength(200, FwsMovie(400000));
+  answer.trickleBytes = 110;
+  answer.trickleIntervalMs = 100;
+  server.Answer(QStringLiteral("/game.swf"), answer);
+  QWidget window;
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QElapsedTimer sinceEsc;
+  QTimer::singleShot(1500, &window, [&] {
+    sinceEsc.start();
+    QTest::keyClick(&window, Qt::Key_Escape);
+  });
+  EXPECT_FALSE(DownloadFileWhileBusy(server.Url(QStringLiteral("/game.swf")),
+                                     Root() + QStringLiteral("game.swf")));
+  ASSERT_TRUE(sinceEsc.isValid());
+  EXPECT_LT(sinceEsc.elapsed(), 2500);
+  EXPECT_TRUE(QDir(Root()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
 TEST_F(ProgramTest, ClosingTheLauncherDuringAGameEndsTheEventLoop) {
   Play(InstallGame("anim", QStringLiteral("doudl")));
   QTimer::singleShot(100, Form1, [] { Form1->close(); });

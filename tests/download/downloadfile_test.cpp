@@ -151,6 +151,21 @@ TEST_F(DownloadFileTest, TransferLongerThanTheTimeLimitFails) {
   EXPECT_TRUE(Entries().isEmpty());
 }
 
+// 1,100 bytes a second is below the default low-speed bound however long it
+// lasts (the time is shortened here).
+TEST_F(DownloadFileTest, TrickleBelowTheDefaultLowSpeedFails) {
+  DownloadLimits limits;
+  limits.lowSpeedTime = std::chrono::seconds(2);
+  ScriptedAnswer answer = WithLength(200, FwsMovie(20000));
+  answer.trickleBytes = 110;
+  answer.trickleIntervalMs = 100;
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_FALSE(Fetch(answer, limits));
+  EXPECT_LT(clock.elapsed(), 10000);
+  EXPECT_TRUE(Entries().isEmpty());
+}
+
 TEST_F(DownloadFileTest, FollowsAnHttpRedirect) {
   const QByteArray movie = FwsMovie(2000);
   server.Answer(QStringLiteral("/moved.swf"), WithLength(200, movie));
