@@ -58,6 +58,13 @@ QByteArray ZlibBomb(quint32 statedLength) {
   return WithLengthField(QByteArray("CWS\x0a", 4) + QByteArray(4, '\0'), statedLength) + packed;
 }
 
+// A movie whose one ShowFrame tag became another tag, so that no frame is
+// ever shown; its padding tag is full of bytes that look like ShowFrame.
+QByteArray WithoutAFrame(QByteArray movie) {
+  movie[movie.size() - 4] = '\x80';
+  return movie;
+}
+
 // An LZMA movie whose two length fields agree with the file but whose body is
 // noise; the noise starts with the zero byte every LZMA stream starts with.
 QByteArray LzmaNoise() {
@@ -106,6 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"LzmaOverTheBound", kZws, false, 99999},
         CheckCase{"LzmaBadProperties", kZws.left(12) + QByteArray(5, '\xff') + kZws.mid(17), false},
         CheckCase{"HeaderCutOff", FwsMovie(100).left(7), false},
+        CheckCase{"HeaderAlone", WithLengthField(FwsMovie(100).left(8), 8), false},
+        CheckCase{"NoFrame", WithoutAFrame(FwsMovie(5000)), false},
         CheckCase{"Empty", QByteArray(), false},
         CheckCase{"WebPage", QByteArray("<!DOCTYPE html><html>FWS</html>"), false},
         CheckCase{"SignatureBrokenInside", "FXS" + FwsMovie(100).mid(3), false},
