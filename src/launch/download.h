@@ -1,5 +1,7 @@
 #pragma once
 
+#include "launch/moviebound.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -18,11 +20,11 @@ struct DownloadLimits {
   long lowSpeed = 8 * 1024;
   std::chrono::seconds lowSpeedTime{30};
   // The whole transfer, connecting included, ends by then, however it goes:
-  // the input stays held back while it runs. The largest movie (maxBytes)
+  // the user may also stop it sooner. The largest movie (maxBytes)
   // still arrives in time at 112 KB/s.
   std::chrono::seconds maxTime{600};
-  // Far above any Flash game; counted on the bytes received, announced or not.
-  qint64 maxBytes = qint64(64) * 1024 * 1024;
+  // Counted on the bytes received, announced or not.
+  qint64 maxBytes = kMaxMovieBytes;
   // The longest uncompressed movie a header may state, header included. Real
   // games take a few MB and their pictures and sounds are compressed already,
   // so a movie that fits maxBytes fits this too; it bounds what a small

@@ -3,11 +3,16 @@
 
 #include "launch/download.h"
 #include "launch/downloadcheck.h"
+#include "launch/moviebound.h"
+#include "support/testsupport.h"
 #include "testmovies.h"
 
+#include <QFile>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <zlib.h>
 
@@ -132,6 +137,46 @@ TEST(MovieCheck, RefusesABombByItsStatedLength) {
   const QByteArray bomb = ZlibBomb(0xffffffff);
   MovieCheck check(kDefaultBound);
   EXPECT_FALSE(check.Feed(bomb.constData(), 8));
+}
+
+// What the player is handed, judged before a byte of it is read: a movie
+// planted in the shared folder can be of any size or any kind of file.
+using PlayableMovieFile = TempFolderTest;
+
+TEST_F(PlayableMovieFile, OnlyARegularFileUpToTheCap) {
+  const QString root = Root();
+  const auto sized = [&](const char* name, qint64 size) {
+    const QString path = root + QLatin1String(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+    return path;
+  };
+  const QString fifo = root + QStringLiteral("fifo.swf");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString device = root + QStringLiteral("zero.swf");
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+  const QString linked = root + QStringLiteral("linked.swf");
+  ASSERT_TRUE(QFile::link(sized("real.swf", 1000), linked));
+  const struct {
+    QString path;
+    bool playable;
+  } cases[] = {
+      {sized("game.swf", 5000), true},
+      {sized("cap.swf", kMaxMovieBytes), true},
+      {linked, true},
+      {root + QStringLiteral("missing.swf"), true},
+      {QStringLiteral("C:\\Flash\\chid.swf"), true},
+      {sized("over.swf", kMaxMovieBytes + 1), false},
+      {sized("sparse.swf", qint64(3) << 30), false},
+      {device, false},
+      {fifo, false},
+      {root, false},
+  };
+  for (const auto& c : cases) {
+    QString error;
+    EXPECT_EQ(IsPlayableMovieFile(c.path, &error), c.playable) << c.path.toStdString();
+    EXPECT_EQ(error.isEmpty(), c.playable) << c.path.toStdString();
+  }
 }
 
 }  // namespace
