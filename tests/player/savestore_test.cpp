@@ -1,9 +1,16 @@
 // Game saves kept as files per game, shared by copies of the program.
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QJsonDocument>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "player/plugin/savestore.h"
 #include "support/testsupport.h"
@@ -59,6 +66,7 @@ TEST_F(SaveStoreTest, EachGameGetsOnlyItsOwnSavesAcrossCopies) {
   }
 
   // Another copy of the program reads the same folder.
+  writer.Flush();
   SaveStore reader(Folder());
   const QJsonObject mine = reader.Open(game).saves;
   EXPECT_EQ(mine.size(), 2);
@@ -71,6 +79,7 @@ TEST_F(SaveStoreTest, EachGameGetsOnlyItsOwnSavesAcrossCopies) {
   // A game changes only its own.
   EXPECT_TRUE(reader.Remove(game, QStringLiteral("player//common")));
   EXPECT_TRUE(reader.Remove(game, QStringLiteral("never saved")));
+  reader.Flush();
   EXPECT_EQ(SaveStore(Folder()).Open(game).saves.keys(),
             QStringList{QStringLiteral("player/game.swf/slot")});
   EXPECT_EQ(SaveStore(Folder()).Open(other).saves.size(), 2);
@@ -128,6 +137,7 @@ TEST_F(SaveStoreTest, BoundsEachGameAndAllGames) {
   EXPECT_TRUE(store.Write(c, QStringLiteral("k"), value(5 * unit, QStringLiteral("k"))));
 
   // A fresh copy of the program counts what is on disk: no less than that.
+  store.Flush();
   SaveStore later(Folder(), 10 * unit, 25 * unit);
   EXPECT_LE(later.Open(c).allowance, 5 * unit);
   EXPECT_FALSE(later.Write(c, QStringLiteral("more"), QString()));
@@ -194,4 +204,130 @@ TEST_F(SaveStoreTest, MovesEarlierSavesIntoTheirGames) {
   EXPECT_EQ(SaveStore(Folder()).Open(QStringLiteral("tancs.swf")).saves, tancs);
 }
 
+// Planted among a game's saves and at the top of the folder: an endless
+// device, a FIFO, a file far too large, links out of the folder. None is read,
+// waited for or counted, and each is left where it is.
+TEST_F(SaveStoreTest, ReadsOnlyRegularFilesOfItsOwn) {
+  const QString game = QStringLiteral("game.swf");
+  const QString key = QStringLiteral("player/game.swf/slot");
+  WriteFile(QStringLiteral("outside/save.json"),
+            QJsonDocument(QJsonObject{{QStringLiteral("key"), key},
+                                      {QStringLiteral("value"), QStringLiteral("stolen")}})
+                .toJson(QJsonDocument::Compact));
+  const QString own = MakeFolder(QStringLiteral("data/saves/game.swf"));
+  const QString keyFile =
+      own +
+      QString::fromLatin1(
+          QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex()) +
+      QStringLiteral(".json");
+  ASSERT_TRUE(QFile::link(Root() + QStringLiteral("outside/save.json"), keyFile));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), own + QStringLiteral("0zero.json")));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(own + QStringLiteral("1fifo.json")).constData(), 0600), 0);
+  QFile huge(own + QStringLiteral("2huge.json"));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(300 << 20));
+  huge.close();
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Folder() + QStringLiteral("top.json")));
+  ASSERT_TRUE(QFile::link(Root() + QStringLiteral("outside"), Folder() + QStringLiteral("linked")));
+  const QStringList before = AllFiles();
+
+  QElapsedTimer clock;
+  clock.start();
+  SaveStore store(Folder(), SaveStore::kGameBound, 2 * SaveStore::kGameBound);
+  const SaveStore::Opened opened = store.Open(game);
+  EXPECT_TRUE(opened.saves.isEmpty());
+  EXPECT_TRUE(store.Read(game, key).isNull());
+  EXPECT_TRUE(store.Open(QStringLiteral("linked")).saves.isEmpty());
+  EXPECT_LT(clock.elapsed(), 5000);
+  // Only the too large file is charged, as a regular file of the game's.
+  EXPECT_EQ(store.Open(QStringLiteral("other.swf")).allowance, SaveStore::kGameBound);
+  // A save is not written through the link in its place.
+  EXPECT_FALSE(store.Write(game, key, QStringLiteral("mine")));
+  EXPECT_FALSE(store.Write(QStringLiteral("linked"), key, QStringLiteral("mine")));
+  EXPECT_TRUE(ReadWholeFile(Root() + QStringLiteral("outside/save.json")).contains("stolen"));
+  EXPECT_EQ(AllFiles(), before);
+}
+
+// Copies of the program share the game's bound, counted in bytes as stored;
+// keys that differ never share a file.
+TEST_F(SaveStoreTest, BoundHoldsAcrossCopiesInStoredBytes) {
+  const QString game = QStringLiteral("game.swf");
+  const QString big(600 * 1024, QLatin1Char('v'));
+  SaveStore one(Folder()), two(Folder());
+  one.Open(game);
+  two.Open(game);
+  EXPECT_TRUE(one.Write(game, QStringLiteral("a"), big));
+  EXPECT_FALSE(two.Write(game, QStringLiteral("b"), big));
+  EXPECT_TRUE(two.Write(game, QStringLiteral("a"), QStringLiteral("small")));
+  EXPECT_TRUE(two.Write(game, QStringLiteral("b"), big));
+
+  // 400,000 Chinese characters take 1.2 MB on disk.
+  const QString other = QStringLiteral("other.swf");
+  SaveStore store(Folder());
+  store.Open(other);
+  EXPECT_FALSE(store.Write(other, QStringLiteral("k"), QString(400000, QChar(0x5B58))));
+  EXPECT_TRUE(store.Write(other, QStringLiteral("k"), QString(300000, QChar(0x5B58))));
+
+  const QString lone[] = {QString(QChar(0xD800)), QString(QChar(0xDC00))};
+  int kept = 0;
+  for (const QString& key : lone)
+    kept += store.Write(other, QStringLiteral("k") + key, QStringLiteral("v")) ? 1 : 0;
+  store.Flush();
+  EXPECT_EQ(QDir(Folder() + other).entryList(QDir::Files).size(), 1 + kept);
+}
+
+qint64 BytesWrittenByThisProcess() {
+  QFile io(QStringLiteral("/proc/self/io"));
+  if (!io.open(QIODevice::ReadOnly))
+    return -1;
+  for (const QByteArray& line : io.readAll().split('\n'))
+    if (line.startsWith("wchar:"))
+      return line.mid(6).trimmed().toLongLong();
+  return -1;
+}
+
+// A movie that saves 700 KB every frame: a few writes a second reach the
+// disk, and the last state always does, by time, by Flush and on destruction.
+TEST_F(SaveStoreTest, SaveFloodIsWrittenAFewTimesASecond) {
+  const QString game = QStringLiteral("game.swf");
+  const QString key = QStringLiteral("player/game.swf/flood");
+  const auto value = [](int frame) {
+    return QString::number(frame).leftJustified(700 * 1024, QLatin1Char('x'));
+  };
+  SaveStore store(Folder());
+  store.Open(game);
+  const qint64 before = BytesWrittenByThisProcess();
+  QElapsedTimer clock;
+  clock.start();
+  int frame = 0;
+  while (clock.elapsed() < 2000) {
+    ASSERT_TRUE(store.Write(game, key, value(++frame)));
+    QTest::qWait(16);
+  }
+  const qint64 written = BytesWrittenByThisProcess() - before;
+  std::printf("%d saves of 700 KB in %lld ms: %lld bytes written\n", frame,
+              static_cast<long long>(clock.elapsed()), static_cast<long long>(written));
+  EXPECT_GT(frame, 30);
+  EXPECT_LT(written, 6 * 700 * 1024) << frame << " saves";
+  EXPECT_EQ(store.Read(game, key), value(frame));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return SaveStore(Folder()).Read(game, key) == value(frame); }, 3000));
+
+  ASSERT_TRUE(store.Write(game, key, value(-1)));
+  store.Flush();
+  EXPECT_EQ(SaveStore(Folder()).Read(game, key), value(-1));
+  {
+    SaveStore closing(Folder());
+    closing.Open(game);
+    ASSERT_TRUE(closing.Write(game, key, value(-2)));
+    ASSERT_TRUE(closing.Write(game, key, value(-3)));
+  }
+  EXPECT_EQ(SaveStore(Folder()).Read(game, key), value(-3));
+}
+
 }  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
