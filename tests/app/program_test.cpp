@@ -318,11 +318,12 @@ TEST_F(DownloadWhileBusyTest, FetchesTheMovie) {
                                      Root() + QStringLiteral("absent.swf")));
 }
 
-// A server that trickles just fast enough for libcurl's old low-speed rule:
-// Esc ends the wait at once and leaves nothing behind.
+// A server that trickles just fast enough for libcurl's old low-speed rule
+// (the movie would be whole after 10 s): Esc ends the wait at once and
+// leaves nothing behind.
 TEST_F(DownloadWhileBusyTest, EscStopsASlowServer) {
   ScriptedResponder server;
-  ScriptedAnswer answer = WithLength(200, FwsMovie(400000));
+  ScriptedAnswer answer = WithLength(200, FwsMovie(11000));
   answer.trickleBytes = 110;
   answer.trickleIntervalMs = 100;
   server.Answer(QStringLiteral("/game.swf"), answer);
