@@ -392,58 +392,43 @@ TEST_F(LoopbackServerTest, FloodOfIdleSocketsLeavesRequestsServed) {
   EXPECT_EQ(again.body, kWasm);
 }
 
-// Sends request on a socket of its own from another thread, half-closes it,
-// and reads the answer to its end.
-QByteArray FetchHalfClosed(quint16 port, const QByteArray& request) {
-  QByteArray answer;
-  std::atomic<bool> done{false};
-  std::thread client([&] {
+// A client that half-closes after its request still gets the whole answer.
+TEST_F(LoopbackServerTest, AnswersAClientThatHalfClosesAfterItsRequest) {
+  const QByteArray movie(3 << 20, 'm');
+  const QByteArray target =
+      m_server->ServeMovie(WriteFile(QStringLiteral("big.swf"), movie)).path().toUtf8();
+  for (const QByteArray& body : {kRuffleJs, movie}) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const timeval patience{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) == request.size() &&
-        ::shutdown(fd, SHUT_WR) == 0) {
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const QByteArray request = Get(port, body == movie ? target : Path("ruffle/ruffle.js"));
+    ASSERT_EQ(::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL),
+              request.size());
+    ::shutdown(fd, SHUT_WR);
+    QByteArray answer;
+    WaitUntil([&] {
       char buffer[65536];
-      for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-        answer.append(buffer, n);
-    }
+      const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+      answer.append(buffer, std::max<ssize_t>(n, 0));
+      return n == 0 || (n < 0 && errno != EAGAIN);
+    });
     ::close(fd);
-    done = true;
-  });
-  WaitUntil([&] { return done.load(); }, 30000);
-  client.join();
-  return answer;
-}
-
-TEST_F(LoopbackServerTest, AnswersAClientThatHalfClosesAfterItsRequest) {
-  const QByteArray movie(3 * 1024 * 1024, 'm');
-  const QByteArray moviePath =
-      m_server->ServeMovie(WriteFile(QStringLiteral("games/big.swf"), movie)).path().toUtf8();
-  for (const QByteArray& target : {Path("ruffle/ruffle.js"), moviePath}) {
-    const QByteArray answer = FetchHalfClosed(port, Get(port, target));
-    const QByteArray& body = target == moviePath ? movie : kRuffleJs;
-    EXPECT_TRUE(answer.startsWith("HTTP/1.1 200")) << target.toStdString();
-    EXPECT_TRUE(answer.endsWith(body)) << target.toStdString() << " got " << answer.size();
+    EXPECT_TRUE(answer.endsWith(body)) << answer.size() << " bytes";
   }
 }
 
-// Planted in a game folder in a movie's place: a sparse file far larger than
-// any game, a link to an endless device, a FIFO. None is streamed.
+// Planted in a movie's place: a sparse file far larger than any game, a link
+// to an endless device, a FIFO. None is streamed.
 TEST_F(LoopbackServerTest, ServesNoPlantedMovie) {
-  const QString huge = Root() + QStringLiteral("huge.swf");
-  ASSERT_EQ(::truncate(WriteFile(QStringLiteral("huge.swf"), "FWS").toUtf8().constData(),
-                       qint64(3) << 30),
-            0);
-  const QString device = Root() + QStringLiteral("zero.swf");
-  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
-  const QString fifo = Root() + QStringLiteral("fifo.swf");
-  ASSERT_EQ(::mkfifo(fifo.toUtf8().constData(), 0600), 0);
-  for (const QString& planted : {huge, device, fifo}) {
+  const QString huge = WriteFile(QStringLiteral("huge.swf"), "FWS"),
+                zero = Root() + QStringLiteral("0.swf"), fifo = Root() + QStringLiteral("fifo.swf");
+  ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), qint64(3) << 30), 0);
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  for (const QString& planted : {huge, zero, fifo}) {
     const HttpReply reply = Fetch(port, Get(port, m_server->ServeMovie(planted).path().toUtf8()));
     EXPECT_EQ(reply.status, 404) << planted.toStdString();
     EXPECT_LT(reply.raw.size(), 1024) << planted.toStdString();
