@@ -8,8 +8,12 @@
 
 bool IsPlayableMovieFile(const QString& path, QString* error) {
   struct stat status {};
-  if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-    return errno == ENOENT || errno == ENOTDIR;
+  if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR)
+      return true;
+    *error = QStringLiteral("The movie cannot be read: ") + path;
+    return false;
+  }
   if (!S_ISREG(status.st_mode)) {
     *error = QStringLiteral("The movie is not a regular file: ") + path;
     return false;
