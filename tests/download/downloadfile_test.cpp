@@ -151,18 +151,18 @@ TEST_F(DownloadFileTest, TransferLongerThanTheTimeLimitFails) {
   EXPECT_TRUE(Entries().isEmpty());
 }
 
-// 1,100 bytes a second is below the default low-speed bound however long it
-// lasts (the time is shortened here).
+// 4,000 bytes a second, four times libcurl's old floor, is below the default
+// low-speed bound however long it lasts (the time is shortened here).
 TEST_F(DownloadFileTest, TrickleBelowTheDefaultLowSpeedFails) {
   DownloadLimits limits;
   limits.lowSpeedTime = std::chrono::seconds(2);
-  ScriptedAnswer answer = WithLength(200, FwsMovie(20000));
-  answer.trickleBytes = 110;
+  ScriptedAnswer answer = WithLength(200, FwsMovie(40000));
+  answer.trickleBytes = 400;
   answer.trickleIntervalMs = 100;
   QElapsedTimer clock;
   clock.start();
   EXPECT_FALSE(Fetch(answer, limits));
-  EXPECT_LT(clock.elapsed(), 10000);
+  EXPECT_LT(clock.elapsed(), 8000);
   EXPECT_TRUE(Entries().isEmpty());
 }
 
