@@ -172,14 +172,18 @@ void SaveStore::CountAllGames() {
 }
 
 // The game's files as they are on disk, another copy's included, with this
-// copy's changes that still wait.
-qint64 SaveStore::Charge(const QString& game) const {
+// copy's changes that still wait; by file name.
+QHash<QString, qint64> SaveStore::Charges(const QString& game) const {
   QHash<QString, qint64> files = FilesOnDisk(m_folder + GameFolderName(game));
   const Changes waiting = m_waiting.value(game);
   for (auto it = waiting.begin(); it != waiting.end(); ++it)
     files.insert(FileName(it.key()), it.value() ? Cost(it.key(), *it.value()) : 0);
+  return files;
+}
+
+qint64 SaveStore::Charge(const QString& game) const {
   qint64 charge = 0;
-  for (const qint64 file : files)
+  for (const qint64 file : Charges(game))
     charge += file;
   return charge;
 }
@@ -240,23 +244,16 @@ bool SaveStore::Change(const QString& game, const QString& key,
   // Something planted in a save's place is left as it is, and not written through.
   if (!AbsentOr(m_folder + GameFolderName(game), S_IFDIR) || !AbsentOr(FileFor(game, key), S_IFREG))
     return false;
-  const qint64 before = Charge(game);
-  Changes& waiting = m_waiting[game];
-  const auto earlier = waiting.constFind(key);
-  qint64 current = 0;
-  if (earlier != waiting.constEnd()) {
-    current = *earlier ? Cost(key, **earlier) : 0;
-  } else {
-    current = FilesOnDisk(m_folder + GameFolderName(game)).value(FileName(key));
-  }
+  const QHash<QString, qint64> charges = Charges(game);
+  qint64 before = 0;
+  for (const qint64 file : charges)
+    before += file;
+  const qint64 current = charges.value(FileName(key));
   const qint64 after = before - current + (value ? Cost(key, *value) : 0);
   const qint64 others = m_total - m_charged.value(GameFolderName(game));
-  if (after > before && (after > m_gameBound || others + after > m_totalBound)) {
-    if (waiting.isEmpty())
-      m_waiting.remove(game);
+  if (after > before && (after > m_gameBound || others + after > m_totalBound))
     return false;
-  }
-  waiting.insert(key, value);
+  m_waiting[game].insert(key, value);
   SetCharge(game, after);
   const auto last = m_lastWrite.constFind(game);
   if (last == m_lastWrite.constEnd() || Now() - *last >= kWriteInterval.count())

@@ -80,6 +80,7 @@ class SaveStore {
   QString FileFor(const QString& game, const QString& key) const;
   void MoveEarlierSaves();
   void CountAllGames();
+  QHash<QString, qint64> Charges(const QString& game) const;
   qint64 Charge(const QString& game) const;
   void SetCharge(const QString& game, qint64 charge);
   bool Change(const QString& game, const QString& key, const std::optional<QString>& value);
