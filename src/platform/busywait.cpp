@@ -6,7 +6,10 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QObject>
+#include <QWidget>
+#include <QWindow>
 
 #include <thread>
 
@@ -16,7 +19,8 @@ namespace {
 // then is acted on afterwards; Esc and closing a window ask work to stop.
 class InputGate final : public QObject {
  public:
-  explicit InputGate(std::atomic<bool>& cancelled) : m_cancelled(cancelled) {}
+  InputGate(std::atomic<bool>& cancelled, const QList<QWidget*>& exits)
+      : m_cancelled(cancelled), m_exits(exits) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -27,14 +31,15 @@ class InputGate final : public QObject {
         return true;
       case QEvent::Close:
         // Only the user's: a notice closed by its own timer stops nothing.
-        if (event->spontaneous())
+        if (event->spontaneous() || IsExitWindow(watched))
           m_cancelled.store(true);
         return QObject::eventFilter(watched, event);
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+        return !OnExit(watched, static_cast<const QMouseEvent*>(event));
       case QEvent::KeyRelease:
       case QEvent::ShortcutOverride:
       case QEvent::Shortcut:
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseMove:
       case QEvent::Wheel:
@@ -51,17 +56,37 @@ class InputGate final : public QObject {
   }
 
  private:
+  // The window system hands a click to the window first, then Qt to the widget.
+  bool OnExit(const QObject* watched, const QMouseEvent* event) const {
+    const QPoint at = event->globalPosition().toPoint();
+    for (const QWidget* exit : m_exits) {
+      if ((watched == exit || watched == exit->window()->windowHandle()) &&
+          exit->rect().contains(exit->mapFromGlobal(at)))
+        return true;
+    }
+    return false;
+  }
+
+  bool IsExitWindow(const QObject* watched) const {
+    for (const QWidget* exit : m_exits)
+      if (exit->window() == watched)
+        return true;
+    return false;
+  }
+
   std::atomic<bool>& m_cancelled;
+  QList<QWidget*> m_exits;
 };
 
 }  // namespace
 
-bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>& work) {
+bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>& work,
+                  const QList<QWidget*>& exits) {
   QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
   std::atomic<bool> cancelled{false};
   std::atomic<bool> done{false};
   bool result = false;
-  InputGate gate(cancelled);
+  InputGate gate(cancelled, exits);
   QCoreApplication::instance()->installEventFilter(&gate);
   // A posted event wakes the wait below once the work is over; it is
   // dropped with waker if it is still queued then.
