@@ -11,13 +11,20 @@ namespace {
 
 // State shared with libcurl's write callback during one transfer.
 struct Transfer {
-  Transfer(NewMovieFile& target, const DownloadLimits& limits)
-      : file(target), maxBytes(limits.maxBytes), movie(limits.maxMovieLength) {}
+  Transfer(NewMovieFile& target, const DownloadLimits& limits, const std::atomic<bool>* stop)
+      : file(target), maxBytes(limits.maxBytes), movie(limits.maxMovieLength), cancelled(stop) {}
   NewMovieFile& file;
   qint64 maxBytes;
   qint64 received = 0;
   MovieCheck movie;
+  const std::atomic<bool>* cancelled;
 };
+
+// libcurl calls this at least once a second, also while nothing arrives.
+int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto* transfer = static_cast<const Transfer*>(user);
+  return transfer->cancelled != nullptr && transfer->cancelled->load() ? 1 : 0;
+}
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
@@ -96,6 +103,9 @@ bool Configure(const CurlApi& api, CURL* curl, const QByteArray& url, const Down
   set(api.easySetopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024));
   set(api.easySetopt(curl, CURLOPT_WRITEFUNCTION, &WriteBody));
   set(api.easySetopt(curl, CURLOPT_WRITEDATA, &transfer));
+  set(api.easySetopt(curl, CURLOPT_XFERINFOFUNCTION, &Progress));
+  set(api.easySetopt(curl, CURLOPT_XFERINFODATA, &transfer));
+  set(api.easySetopt(curl, CURLOPT_NOPROGRESS, 0L));
   return ok;
 }
 
@@ -119,7 +129,8 @@ bool DownloadFile(const QString& url, const QString& localPath) {
   return DownloadFile(url, localPath, DownloadLimits{});
 }
 
-bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits) {
+bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits,
+                  const std::atomic<bool>* cancelled) {
   const CurlApi* api = Curl();
   if (api == nullptr) {
     return false;
@@ -130,7 +141,7 @@ bool DownloadFile(const QString& url, const QString& localPath, const DownloadLi
   if (!file.IsOpen()) {
     return false;
   }
-  Transfer transfer(file, limits);
+  Transfer transfer(file, limits, cancelled);
 
   CURL* curl = api->easyInit();
   if (curl == nullptr) {

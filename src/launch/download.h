@@ -1,8 +1,11 @@
 #pragma once
 
+#include "launch/moviebound.h"
+
 #include <QString>
 #include <QtGlobal>
 
+#include <atomic>
 #include <chrono>
 
 // Bounds of one transfer, so that no download can hang or fill the disk.
@@ -11,14 +14,17 @@ struct DownloadLimits {
   // A transfer that stays slower than lowSpeed bytes a second for
   // lowSpeedTime has failed: a server that trickles is no better than one
   // that sends nothing. Whole seconds.
-  long lowSpeed = 1024;
+  // 8 KiB/s is a 64 kbit/s line, slower than any line a game is fetched over
+  // today; a server that stays below it for half a minute is not worth waiting
+  // for.
+  long lowSpeed = 8 * 1024;
   std::chrono::seconds lowSpeedTime{30};
   // The whole transfer, connecting included, ends by then, however it goes:
-  // the input stays held back while it runs. The largest movie (maxBytes)
+  // the user may also stop it sooner. The largest movie (maxBytes)
   // still arrives in time at 112 KB/s.
   std::chrono::seconds maxTime{600};
-  // Far above any Flash game; counted on the bytes received, announced or not.
-  qint64 maxBytes = qint64(64) * 1024 * 1024;
+  // Counted on the bytes received, announced or not.
+  qint64 maxBytes = kMaxMovieBytes;
   // The longest uncompressed movie a header may state, header included. Real
   // games take a few MB and their pictures and sounds are compressed already,
   // so a movie that fits maxBytes fits this too; it bounds what a small
@@ -33,6 +39,8 @@ struct DownloadLimits {
 // and the body is a Flash movie whose header agrees with all of it. Otherwise
 // returns false and leaves localPath as it was. Never writes through a link
 // at localPath (see NewMovieFile). Blocks until the transfer ends; safe to
-// call from any thread.
+// call from any thread; setting cancelled (when given) ends the transfer as
+// a failure within a second.
 bool DownloadFile(const QString& url, const QString& localPath);
-bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits);
+bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits,
+                  const std::atomic<bool>* cancelled = nullptr);

@@ -20,13 +20,78 @@ constexpr qint64 kLzmaTailSize = 64;
 
 }  // namespace
 
+// Walks the tags of the uncompressed body (after the 8-byte header) as it
+// arrives, looking for a ShowFrame: without one the movie plays nothing.
+class MovieCheck::FrameScan {
+ public:
+  void Feed(const unsigned char* data, qint64 size) {
+    while (size > 0 && !m_found) {
+      if (m_skip > 0) {
+        const qint64 step = std::min(m_skip, size);
+        m_skip -= step;
+        data += step;
+        size -= step;
+        continue;
+      }
+      m_field[m_have++] = *data++;
+      --size;
+      Parse();
+    }
+  }
+  bool Found() const { return m_found; }
+
+ private:
+  void Parse() {
+    switch (m_part) {
+      case Part::Rect: {
+        // Five bits give the width of the four fields that follow; then the
+        // frame rate and count, two bytes each.
+        const int bits = 5 + 4 * (m_field[0] >> 3);
+        m_skip = (bits + 7) / 8 - 1 + 4;
+        m_have = 0;
+        m_part = Part::Tag;
+        break;
+      }
+      case Part::Tag: {
+        if (m_have < 2)
+          return;
+        const unsigned tag = m_field[0] | unsigned(m_field[1]) << 8;
+        if (tag >> 6 == kShowFrame) {
+          m_found = true;
+        } else if ((tag & 0x3f) == 0x3f) {
+          m_part = Part::LongLength;
+        } else {
+          m_skip = tag & 0x3f;
+        }
+        m_have = 0;
+        break;
+      }
+      case Part::LongLength:
+        if (m_have < 4)
+          return;
+        m_skip = qFromLittleEndian<quint32>(m_field);
+        m_have = 0;
+        m_part = Part::Tag;
+        break;
+    }
+  }
+
+  static constexpr unsigned kShowFrame = 1;
+  enum class Part { Rect, Tag, LongLength };
+  Part m_part = Part::Rect;
+  unsigned char m_field[4] = {};
+  int m_have = 0;
+  qint64 m_skip = 0;
+  bool m_found = false;
+};
+
 // Decompresses into a scratch buffer only to count the bytes, so memory
 // stays small whatever the movie's size. The output room of each step is at
 // most one byte more than the stated length still allows, so decompressing
 // stops as soon as the movie turns out longer than its header says.
 class MovieCheck::Decoder {
  public:
-  explicit Decoder(quint64 expected) : m_expected(expected) {}
+  Decoder(quint64 expected, FrameScan& frames) : m_expected(expected), m_frames(frames) {}
   virtual ~Decoder() = default;
   Decoder(const Decoder&) = delete;
   Decoder& operator=(const Decoder&) = delete;
@@ -42,6 +107,7 @@ class MovieCheck::Decoder {
       size_t outLeft = room;
       const Step step = Run(in, inLeft, outLeft);
       m_produced += room - outLeft;
+      m_frames.Feed(m_scratch, qint64(room - outLeft));
       if (step == Step::Failed || m_produced > m_expected) {
         return false;
       }
@@ -70,6 +136,7 @@ class MovieCheck::Decoder {
 
  private:
   quint64 m_expected;
+  FrameScan& m_frames;
   quint64 m_produced = 0;
   bool m_ended = false;
 };
@@ -78,7 +145,7 @@ namespace {
 
 class ZlibDecoder final : public MovieCheck::Decoder {
  public:
-  explicit ZlibDecoder(quint64 expected) : Decoder(expected) {
+  ZlibDecoder(quint64 expected, MovieCheck::FrameScan& frames) : Decoder(expected, frames) {
     m_ready = inflateInit(&m_stream) == Z_OK;
   }
   ~ZlibDecoder() override { inflateEnd(&m_stream); }
@@ -109,7 +176,8 @@ class ZlibDecoder final : public MovieCheck::Decoder {
 // an end marker.
 class LzmaDecoder final : public MovieCheck::Decoder {
  public:
-  LzmaDecoder(const char* properties, quint64 expected) : Decoder(expected) {
+  LzmaDecoder(const char* properties, quint64 expected, MovieCheck::FrameScan& frames)
+      : Decoder(expected, frames) {
     lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
     if (lzma_properties_decode(&filters[0], nullptr, reinterpret_cast<const uint8_t*>(properties),
                                5) != LZMA_OK) {
@@ -151,7 +219,8 @@ class LzmaDecoder final : public MovieCheck::Decoder {
 
 }  // namespace
 
-MovieCheck::MovieCheck(qint64 maxLength) : m_maxLength(maxLength) {}
+MovieCheck::MovieCheck(qint64 maxLength)
+    : m_maxLength(maxLength), m_frames(std::make_unique<FrameScan>()) {}
 MovieCheck::~MovieCheck() = default;
 
 qint64 MovieCheck::HeaderSize() const {
@@ -201,11 +270,11 @@ bool MovieCheck::StartBody() {
   const quint64 expected = quint64(m_statedLength) - kBaseHeaderSize;
   switch (m_kind) {
     case 'C':
-      m_decoder = std::make_unique<ZlibDecoder>(expected);
+      m_decoder = std::make_unique<ZlibDecoder>(expected, *m_frames);
       break;
     case 'Z':
       m_compressedLength = qFromLittleEndian<quint32>(m_header + 8);
-      m_decoder = std::make_unique<LzmaDecoder>(m_header + 12, expected);
+      m_decoder = std::make_unique<LzmaDecoder>(m_header + 12, expected, *m_frames);
       break;
     default:
       return true;
@@ -217,6 +286,7 @@ bool MovieCheck::FeedBody(const char* data, qint64 size) {
   m_bodyReceived += size;
   switch (m_kind) {
     case 'F':
+      m_frames->Feed(reinterpret_cast<const unsigned char*>(data), size);
       return kBaseHeaderSize + m_bodyReceived <= qint64(m_statedLength);
     case 'C':
       return m_decoder->Feed(data, size);
@@ -237,7 +307,7 @@ bool MovieCheck::FeedBody(const char* data, qint64 size) {
 }
 
 bool MovieCheck::Complete() const {
-  if (m_failed || m_headerReceived < HeaderSize()) {
+  if (m_failed || m_headerReceived < HeaderSize() || !m_frames->Found()) {
     return false;
   }
   switch (m_kind) {

@@ -10,7 +10,8 @@
 // (uncompressed, its length field is the file size), "CWS" (a zlib stream
 // that inflates to exactly the stated length, with nothing after it) or "ZWS"
 // (an LZMA stream that decompresses to exactly the stated length and fills
-// exactly the compressed length its header gives).
+// exactly the compressed length its header gives), and that holds at least
+// one whole frame (a ShowFrame tag).
 class MovieCheck {
  public:
   // A header that states a longer movie than maxLength (uncompressed, header
@@ -28,6 +29,7 @@ class MovieCheck {
   bool Complete() const;
 
   class Decoder;
+  class FrameScan;
 
  private:
   bool TakeHeader(const char*& data, qint64& size);
@@ -44,5 +46,6 @@ class MovieCheck {
   quint32 m_statedLength = 0;
   quint32 m_compressedLength = 0;  // ZWS only
   QByteArray m_lzmaTail;           // ZWS only: its last bytes, held back
+  std::unique_ptr<FrameScan> m_frames;
   std::unique_ptr<Decoder> m_decoder;
 };

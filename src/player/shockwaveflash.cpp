@@ -1,5 +1,7 @@
 #include "player/shockwaveflash.h"
 
+#include "launch/moviebound.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QOpenGLContext>
@@ -84,7 +86,11 @@ TShockwaveFlash::~TShockwaveFlash() {
 
 void TShockwaveFlash::SetMovie(const QString& fullPath) {
   m_movie = fullPath;
-  m_engine->SetMovie(fullPath, m_settings.playing);
+  QString refused;
+  const bool playable = IsPlayableMovieFile(fullPath, &refused);
+  m_engine->SetMovie(playable ? fullPath : QString(), m_settings.playing);
+  if (!playable)
+    throw FlashError(refused);
 }
 
 void TShockwaveFlash::Play() {

@@ -39,7 +39,9 @@ class TShockwaveFlash final : public QWidget, private FlashEngineListener {
   ~TShockwaveFlash() override;
 
   // Loads the movie file at fullPath, replacing what was loaded, and plays it
-  // once loaded. A path that is not a readable movie leaves the player empty.
+  // once loaded. A path that is not a readable movie leaves the player empty;
+  // so does one that is not a regular file or is too large to be a game,
+  // which also throws FlashError.
   void SetMovie(const QString& fullPath);
   QString Movie() const { return m_movie; }
   // Start or resume, and stop playback. Throw FlashError on failure.

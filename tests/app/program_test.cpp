@@ -318,6 +318,36 @@ TEST_F(DownloadWhileBusyTest, FetchesTheMovie) {
                                      Root() + QStringLiteral("absent.swf")));
 }
 
+// A server that trickles just fast enough for libcurl's old low-speed rule
+// (the movie would be whole after 10 s): Esc, or the launcher's close
+// picture, ends the wait at once, asks nothing and leaves nothing behind.
+TEST_F(ProgramTest, EscOrClosingTheLauncherStopsASlowServer) {
+  ScriptedResponder server;
+  ScriptedAnswer answer = WithLength(200, FwsMovie(11000));
+  answer.trickleBytes = 110;
+  answer.trickleIntervalMs = 100;
+  server.Answer(QStringLiteral("/game.swf"), answer);
+  for (const bool byEsc : {true, false}) {
+    QElapsedTimer sinceInput;
+    QTimer::singleShot(1500, Form1, [&] {
+      sinceInput.start();
+      if (byEsc)
+        QTest::keyClick(Form1, Qt::Key_Escape);
+      else
+        QTest::mouseClick(Form1->findChild<QWidget*>(QStringLiteral("Image6")), Qt::LeftButton);
+    });
+    EXPECT_FALSE(DownloadFileWhileBusy(server.Url(QStringLiteral("/game.swf")),
+                                       Root() + QStringLiteral("game.swf")));
+    ASSERT_TRUE(sinceInput.isValid());
+    EXPECT_LT(sinceInput.elapsed(), 2500);
+    EXPECT_EQ(Form1->isVisible(), byEsc);
+  }
+  QTest::qWait(100);
+  EXPECT_TRUE(prompt.questions.isEmpty());
+  EXPECT_TRUE(
+      QDir(Root()).entryList({QStringLiteral("*game.swf*")}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
 TEST_F(ProgramTest, ClosingTheLauncherDuringAGameEndsTheEventLoop) {
   Play(InstallGame("anim", QStringLiteral("doudl")));
   QTimer::singleShot(100, Form1, [] { Form1->close(); });

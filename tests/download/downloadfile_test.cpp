@@ -151,6 +151,21 @@ TEST_F(DownloadFileTest, TransferLongerThanTheTimeLimitFails) {
   EXPECT_TRUE(Entries().isEmpty());
 }
 
+// 4,000 bytes a second, four times libcurl's old floor, is below the default
+// low-speed bound however long it lasts (the time is shortened here).
+TEST_F(DownloadFileTest, TrickleBelowTheDefaultLowSpeedFails) {
+  DownloadLimits limits;
+  limits.lowSpeedTime = std::chrono::seconds(2);
+  ScriptedAnswer answer = WithLength(200, FwsMovie(40000));
+  answer.trickleBytes = 400;
+  answer.trickleIntervalMs = 100;
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_FALSE(Fetch(answer, limits));
+  EXPECT_LT(clock.elapsed(), 8000);
+  EXPECT_TRUE(Entries().isEmpty());
+}
+
 TEST_F(DownloadFileTest, FollowsAnHttpRedirect) {
   const QByteArray movie = FwsMovie(2000);
   server.Answer(QStringLiteral("/moved.swf"), WithLength(200, movie));
@@ -259,19 +274,22 @@ TEST_F(DownloadFileTest, TargetNameHeldByAFolderFails) {
 // The real cap, not a test-sized one: libcurl must refuse an announced size
 // above 64 MiB, and the write callback must count a body that never
 // announced its size. The body is a complete zlib movie of about 68.8 MiB
-// (stored blocks of zeros), so that only the cap can turn it away.
+// (a frame, then stored blocks of zeros: end tags), so that only the cap can
+// turn it away.
 ScriptedAnswer HugeZlibMovie(const QList<QByteArray>& headers) {
   constexpr int kBlocks = 1100;
   const QByteArray zeros(0xffff, '\0');
-  uLong adler = adler32(0, nullptr, 0);
+  const QByteArray frame = FrameHeader() + QByteArray::fromHex("4000");
+  uLong adler = adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(frame.constData()),
+                        uInt(frame.size()));
   for (int i = 0; i < kBlocks; ++i) {
     adler = adler32(adler, reinterpret_cast<const Bytef*>(zeros.constData()), uInt(zeros.size()));
   }
   ScriptedAnswer answer;
   answer.head = HttpHead(200, "OK", headers) +
                 WithLengthField(QByteArray("CWS\x0a", 4) + QByteArray(4, '\0'),
-                                quint32(8 + qint64(kBlocks) * zeros.size())) +
-                QByteArray::fromHex("7801");
+                                quint32(8 + frame.size() + qint64(kBlocks) * zeros.size())) +
+                QByteArray::fromHex("7801") + QByteArray::fromHex("000f00f0ff") + frame;
   answer.repeat = QByteArray::fromHex("00ffff0000") + zeros;
   answer.repeatCount = kBlocks;
   answer.tail = QByteArray::fromHex("010000ffff");  // the final, empty block
@@ -282,7 +300,7 @@ ScriptedAnswer HugeZlibMovie(const QList<QByteArray>& headers) {
 }
 
 TEST_F(DownloadFileTest, DefaultCapRefusesAnnouncedOversize) {
-  EXPECT_FALSE(Fetch(HugeZlibMovie({"Content-Length: 72094019", "Connection: close"})));
+  EXPECT_FALSE(Fetch(HugeZlibMovie({"Content-Length: 72094039", "Connection: close"})));
   EXPECT_TRUE(Entries().isEmpty());
 }
 
@@ -290,7 +308,7 @@ TEST_F(DownloadFileTest, HugeMovieIsWholeUnderALargerCap) {
   DownloadLimits limits;
   limits.maxBytes = qint64(80) * 1024 * 1024;
   EXPECT_TRUE(Fetch(HugeZlibMovie({"Connection: close"}), limits));
-  EXPECT_EQ(QFileInfo(Target()).size(), 72094019);
+  EXPECT_EQ(QFileInfo(Target()).size(), 72094039);
 }
 
 TEST_F(DownloadFileTest, DefaultCapStopsAnUnannouncedStream) {

@@ -3,11 +3,16 @@
 
 #include "launch/download.h"
 #include "launch/downloadcheck.h"
+#include "launch/moviebound.h"
+#include "support/testsupport.h"
 #include "testmovies.h"
 
+#include <QFile>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <zlib.h>
 
@@ -58,6 +63,13 @@ QByteArray ZlibBomb(quint32 statedLength) {
   return WithLengthField(QByteArray("CWS\x0a", 4) + QByteArray(4, '\0'), statedLength) + packed;
 }
 
+// A movie whose one ShowFrame tag became another tag, so that no frame is
+// ever shown; its padding tag is full of bytes that look like ShowFrame.
+QByteArray WithoutAFrame(QByteArray movie) {
+  movie[movie.size() - 4] = '\x80';
+  return movie;
+}
+
 // An LZMA movie whose two length fields agree with the file but whose body is
 // noise; the noise starts with the zero byte every LZMA stream starts with.
 QByteArray LzmaNoise() {
@@ -106,6 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"LzmaOverTheBound", kZws, false, 99999},
         CheckCase{"LzmaBadProperties", kZws.left(12) + QByteArray(5, '\xff') + kZws.mid(17), false},
         CheckCase{"HeaderCutOff", FwsMovie(100).left(7), false},
+        CheckCase{"HeaderAlone", WithLengthField(FwsMovie(100).left(8), 8), false},
+        CheckCase{"NoFrame", WithoutAFrame(FwsMovie(5000)), false},
         CheckCase{"Empty", QByteArray(), false},
         CheckCase{"WebPage", QByteArray("<!DOCTYPE html><html>FWS</html>"), false},
         CheckCase{"SignatureBrokenInside", "FXS" + FwsMovie(100).mid(3), false},
@@ -123,6 +137,33 @@ TEST(MovieCheck, RefusesABombByItsStatedLength) {
   const QByteArray bomb = ZlibBomb(0xffffffff);
   MovieCheck check(kDefaultBound);
   EXPECT_FALSE(check.Feed(bomb.constData(), 8));
+}
+
+// What the player is handed, judged before a byte of it is read: a movie
+// planted in the shared folder can be of any size or kind of file.
+using PlayableMovieFile = TempFolderTest;
+
+TEST_F(PlayableMovieFile, OnlyARegularFileUpToTheCap) {
+  const auto sized = [&](const QString& name, qint64 size) {
+    QFile file(Root() + name);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+    return file.fileName();
+  };
+  const QString fifo = Root() + QStringLiteral("fifo.swf"), zero = Root() + QStringLiteral("0.swf");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+  ASSERT_TRUE(QFile::link(sized(QStringLiteral("a.swf"), 100), Root() + QStringLiteral("l.swf")));
+  QString error;
+  for (const QString& path : {sized(QStringLiteral("cap.swf"), kMaxMovieBytes),
+                              Root() + QStringLiteral("l.swf"), Root() + QStringLiteral("no.swf")})
+    EXPECT_TRUE(IsPlayableMovieFile(path, &error)) << path.toStdString();
+  for (const QString& path :
+       {sized(QStringLiteral("over.swf"), kMaxMovieBytes + 1),
+        sized(QStringLiteral("3g.swf"), qint64(3) << 30), zero, fifo, Root()}) {
+    error.clear();
+    EXPECT_FALSE(IsPlayableMovieFile(path, &error)) << path.toStdString();
+    EXPECT_FALSE(error.isEmpty());
+  }
 }
 
 }  // namespace

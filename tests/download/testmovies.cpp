@@ -13,13 +13,18 @@ QByteArray LittleEndian32(quint32 value) {
   return bytes;
 }
 
-// Frame size 550 x 400 twips-encoded, 24 fps, one frame.
-const QByteArray kFrameHeader = QByteArray::fromHex(
-    "7800055f00000fa000"
-    "0018"
-    "0100");
-
 }  // namespace
+
+// A function, not a constant: movies built while other files' constants are
+// constructed must get it too.
+QByteArray FrameHeader() {
+  return QByteArray::fromHex(
+      "7800055f00000fa000"
+      "0018"
+      "0100");
+}
+
+namespace {}  // namespace
 
 QByteArray WithLengthField(QByteArray movie, quint32 length) {
   movie.replace(4, 4, LittleEndian32(length));
@@ -29,9 +34,9 @@ QByteArray WithLengthField(QByteArray movie, quint32 length) {
 QByteArray FwsMovie(int size) {
   const QByteArray showFrameAndEnd = QByteArray::fromHex("40000000");
   // A long-form tag (code 255, unused) carries the padding.
-  const int fixed = 8 + kFrameHeader.size() + 6 + showFrameAndEnd.size();
+  const int fixed = 8 + FrameHeader().size() + 6 + showFrameAndEnd.size();
   const int padding = size - fixed;
-  QByteArray movie = "FWS" + QByteArray(1, '\x0a') + LittleEndian32(quint32(size)) + kFrameHeader;
+  QByteArray movie = "FWS" + QByteArray(1, '\x0a') + LittleEndian32(quint32(size)) + FrameHeader();
   movie += QByteArray::fromHex("ff3f") + LittleEndian32(quint32(padding));
   for (int i = 0; i < padding; ++i) {
     movie += char(i * 131 % 251);

@@ -13,5 +13,7 @@ QByteArray CwsMovie(int uncompressedSize);
 // compressed-length field the size of the LZMA data, which ends with an end
 // marker or, as the stated length allows, without one.
 QByteArray ZwsMovie(int uncompressedSize, bool endMarker = false);
+// What follows a movie's 8-byte header: frame size 550 x 400, 24 fps, one frame.
+QByteArray FrameHeader();
 // Sets a movie's 32-bit length field (bytes 4 to 7).
 QByteArray WithLengthField(QByteArray movie, quint32 length);

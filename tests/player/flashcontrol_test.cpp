@@ -192,10 +192,19 @@ TEST_F(FlashControlTest, MissingAndGarbageFilesLeaveThePlayerWorking) {
   file.write(QByteArray(5000, '\x5a'));
   file.close();
 
+  // A planted movie far larger than any game, and a folder: refused unread.
+  const QString huge = dir.filePath(QStringLiteral("huge.swf"));
+  QFile planted(huge);
+  ASSERT_TRUE(planted.open(QIODevice::WriteOnly) && planted.resize(qint64(3) << 30));
+  planted.close();
+
   for (const QString& path : {dir.filePath(QStringLiteral("missing.swf")), garbage,
-                              QStringLiteral("C:\\Flash\\chid.swf"), dir.path()}) {
+                              QStringLiteral("C:\\Flash\\chid.swf"), dir.path(), huge}) {
     QSignalSpy failed(flash, &TShockwaveFlash::movieFailed);
-    flash->SetMovie(path);
+    if (path == huge || path == dir.path())
+      EXPECT_THROW(flash->SetMovie(path), FlashError) << path.toStdString();
+    else
+      flash->SetMovie(path);
     flash->Play();
     EXPECT_TRUE(failed.wait(30000)) << path.toStdString();
     EXPECT_EQ(flash->Movie(), path);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 #include <QUrl>
 
@@ -11,6 +12,7 @@
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -388,6 +390,49 @@ TEST_F(LoopbackServerTest, FloodOfIdleSocketsLeavesRequestsServed) {
   EXPECT_EQ(reply.status, 200);
   EXPECT_EQ(reply.body, kRuffleJs);
   EXPECT_EQ(again.body, kWasm);
+}
+
+// A client that half-closes after its request still gets the whole answer.
+TEST_F(LoopbackServerTest, AnswersAClientThatHalfClosesAfterItsRequest) {
+  const QByteArray movie(3 << 20, 'm');
+  const QByteArray target =
+      m_server->ServeMovie(WriteFile(QStringLiteral("big.swf"), movie)).path().toUtf8();
+  for (const QByteArray& body : {kRuffleJs, movie}) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const QByteArray request = Get(port, body == movie ? target : Path("ruffle/ruffle.js"));
+    ASSERT_EQ(::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL),
+              request.size());
+    ::shutdown(fd, SHUT_WR);
+    QByteArray answer;
+    WaitUntil([&] {
+      char buffer[65536];
+      const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+      answer.append(buffer, std::max<ssize_t>(n, 0));
+      return n == 0 || (n < 0 && errno != EAGAIN);
+    });
+    ::close(fd);
+    EXPECT_TRUE(answer.endsWith(body)) << answer.size() << " bytes";
+  }
+}
+
+// Planted in a movie's place: a sparse file far larger than any game, a link
+// to an endless device, a FIFO. None is streamed.
+TEST_F(LoopbackServerTest, ServesNoPlantedMovie) {
+  const QString huge = WriteFile(QStringLiteral("huge.swf"), "FWS"),
+                zero = Root() + QStringLiteral("0.swf"), fifo = Root() + QStringLiteral("fifo.swf");
+  ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), qint64(3) << 30), 0);
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  for (const QString& planted : {huge, zero, fifo}) {
+    const HttpReply reply = Fetch(port, Get(port, m_server->ServeMovie(planted).path().toUtf8()));
+    EXPECT_EQ(reply.status, 404) << planted.toStdString();
+    EXPECT_LT(reply.raw.size(), 1024) << planted.toStdString();
+  }
 }
 
 TEST_F(LoopbackServerTest, RefusesToStartWithoutRuffle) {

@@ -1,9 +1,15 @@
 // Game saves kept as files per game, shared by copies of the program.
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QJsonDocument>
+#include <QTest>
+
+#include <sys/stat.h>
 
 #include "player/plugin/savestore.h"
 #include "support/testsupport.h"
@@ -59,6 +65,7 @@ TEST_F(SaveStoreTest, EachGameGetsOnlyItsOwnSavesAcrossCopies) {
   }
 
   // Another copy of the program reads the same folder.
+  writer.Flush();
   SaveStore reader(Folder());
   const QJsonObject mine = reader.Open(game).saves;
   EXPECT_EQ(mine.size(), 2);
@@ -71,6 +78,7 @@ TEST_F(SaveStoreTest, EachGameGetsOnlyItsOwnSavesAcrossCopies) {
   // A game changes only its own.
   EXPECT_TRUE(reader.Remove(game, QStringLiteral("player//common")));
   EXPECT_TRUE(reader.Remove(game, QStringLiteral("never saved")));
+  reader.Flush();
   EXPECT_EQ(SaveStore(Folder()).Open(game).saves.keys(),
             QStringList{QStringLiteral("player/game.swf/slot")});
   EXPECT_EQ(SaveStore(Folder()).Open(other).saves.size(), 2);
@@ -128,6 +136,7 @@ TEST_F(SaveStoreTest, BoundsEachGameAndAllGames) {
   EXPECT_TRUE(store.Write(c, QStringLiteral("k"), value(5 * unit, QStringLiteral("k"))));
 
   // A fresh copy of the program counts what is on disk: no less than that.
+  store.Flush();
   SaveStore later(Folder(), 10 * unit, 25 * unit);
   EXPECT_LE(later.Open(c).allowance, 5 * unit);
   EXPECT_FALSE(later.Write(c, QStringLiteral("more"), QString()));
@@ -194,4 +203,87 @@ TEST_F(SaveStoreTest, MovesEarlierSavesIntoTheirGames) {
   EXPECT_EQ(SaveStore(Folder()).Open(QStringLiteral("tancs.swf")).saves, tancs);
 }
 
+// Planted among a game's saves and at the top of the folder: a link out of
+// it, an endless device, a FIFO, a linked game folder. None is read, waited
+// for, written through or moved.
+TEST_F(SaveStoreTest, ReadsOnlyRegularFilesOfItsOwn) {
+  const QString game = QStringLiteral("game.swf"), key = QStringLiteral("slot");
+  const QString outside =
+      WriteFile(QStringLiteral("outside/x.json"), R"({"key":"slot","value":"out"})");
+  const QString own = MakeFolder(QStringLiteral("data/saves/game.swf"));
+  ASSERT_TRUE(QFile::link(
+      outside,
+      own + QLatin1String(QCryptographicHash::hash("slot", QCryptographicHash::Sha256).toHex()) +
+          QLatin1String(".json")));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), own + QStringLiteral("0.json")));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Folder() + QStringLiteral("0.json")));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(own + QStringLiteral("1.json")).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(Root() + QStringLiteral("outside"), Folder() + QStringLiteral("linked")));
+  const QStringList before = AllFiles();
+  SaveStore store(Folder());
+  for (const QString& name : {game, QStringLiteral("linked")}) {
+    EXPECT_TRUE(store.Open(name).saves.isEmpty());
+    EXPECT_FALSE(store.Write(name, key, QStringLiteral("mine")));
+  }
+  EXPECT_EQ(store.Open(QStringLiteral("other.swf")).allowance, SaveStore::kGameBound);
+  EXPECT_TRUE(ReadWholeFile(outside).contains("out"));
+  EXPECT_EQ(AllFiles(), before);
+}
+
+// Copies of the program share a game's bound, counted in bytes as stored
+// (a Chinese character takes three); keys that differ never share a file.
+TEST_F(SaveStoreTest, BoundHoldsAcrossCopiesInStoredBytes) {
+  const QString game = QStringLiteral("game.swf"), big(600 * 1024, QLatin1Char('v'));
+  SaveStore one(Folder()), two(Folder());
+  one.Open(game);
+  two.Open(game);
+  EXPECT_TRUE(one.Write(game, QStringLiteral("a"), big));
+  EXPECT_FALSE(two.Write(game, QStringLiteral("b"), big));
+  EXPECT_FALSE(one.Write(game, QStringLiteral("a"), QString(400000, QChar(0x5B58))));
+  EXPECT_TRUE(one.Write(game, QStringLiteral("a"), QString(300000, QChar(0x5B58))));
+  int kept = 0;
+  for (const QChar lone : {QChar(0xD800), QChar(0xDC00)})
+    kept += two.Write(game, QStringLiteral("k") + lone, QStringLiteral("v")) ? 1 : 0;
+  two.Flush();
+  EXPECT_EQ(AllFiles().size(), 1 + kept);
+}
+
+// A movie that saves 700 KB every frame: a few writes a second reach the
+// disk, and the last state always does, in time, by Flush and on destruction.
+TEST_F(SaveStoreTest, SaveFloodIsWrittenAFewTimesASecond) {
+  const QString game = QStringLiteral("game.swf"), key = QStringLiteral("flood");
+  const auto value = [](int n) { return QString::number(n).leftJustified(700 * 1024, u'x'); };
+  const auto written = [] {  // bytes this process wrote, from the kernel's count
+    QFile io(QStringLiteral("/proc/self/io"));
+    const QByteArray text = io.open(QIODevice::ReadOnly) ? io.readAll() : QByteArray();
+    return text.mid(text.indexOf("wchar:") + 6).split('\n').first().trimmed().toLongLong();
+  };
+  SaveStore store(Folder());
+  store.Open(game);
+  const qint64 before = written();
+  QElapsedTimer clock;
+  clock.start();
+  int frame = 0;
+  for (; clock.elapsed() < 2000; QTest::qWait(16))
+    ASSERT_TRUE(store.Write(game, key, value(++frame)));
+  EXPECT_LT(written() - before, 6 * 700 * 1024) << frame << " saves in 2 s";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return SaveStore(Folder()).Read(game, key) == value(frame); }));
+  {
+    SaveStore closing(Folder());
+    closing.Open(game);
+    ASSERT_TRUE(closing.Write(game, key, value(-1)) && closing.Write(game, key, value(-2)));
+    EXPECT_EQ(closing.Read(game, key), value(-2));
+  }
+  EXPECT_EQ(SaveStore(Folder()).Read(game, key), value(-2));
+  ASSERT_TRUE(store.Write(game, key, value(-3)));
+  store.Flush();
+  EXPECT_EQ(SaveStore(Folder()).Read(game, key), value(-3));
+}
+
 }  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -106,10 +106,15 @@ class LoopbackConnection final : public QObject {
     if (m_state != State::Head)
       return;
     const int limit = m_server.m_limits.maxHeadBytes;
-    m_head += m_socket->read(limit + 4 - m_head.size());
+    m_head = m_socket->peek(limit + 4);
     const qsizetype end = m_head.indexOf("\r\n\r\n");
     if (end < 0 && m_head.size() < limit + 4)
       return;
+    // One byte stays with Qt, whose buffer then takes no more: Qt stops
+    // reading, so a client that half-closes after its request is not taken
+    // for one that went away, and still gets the whole answer.
+    m_socket->read(m_head.size() - 1);
+    m_socket->setReadBufferSize(1);
     if (end < 0 || end > limit) {
       LoopbackServer::Verdict tooLarge;
       tooLarge.status = 431;
@@ -134,7 +139,8 @@ class LoopbackConnection final : public QObject {
     Pump();
   }
 
-  // Only a regular file is served, as long as it is now. Opened without
+  // Only a regular file no larger than the bound is served, as long as it is
+  // now (a file that grows meanwhile is cut there). Opened without
   // blocking, so that a FIFO in a movie's place cannot hold the UI thread.
   bool Open(const QString& path, qint64* length) {
     const int fd =
@@ -143,6 +149,7 @@ class LoopbackConnection final : public QObject {
       return false;
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size > m_server.m_limits.maxFileBytes ||
         !m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
       ::close(fd);
       return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "launch/moviebound.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
@@ -27,6 +29,8 @@ struct LoopbackLimits {
   std::chrono::milliseconds headTimeout{5000};
   // An answer that the client does not take any of for this long is dropped.
   std::chrono::milliseconds sendTimeout{10000};
+  // A larger file is not served at all: no game comes near it.
+  qint64 maxFileBytes = kMaxMovieBytes;
 };
 
 // The web view's only source of Ruffle and movies: an HTTP/1.1 server on

@@ -7,8 +7,13 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <limits>
+#include <cerrno>
 
 namespace {
 
@@ -17,6 +22,8 @@ const QString kValue = QStringLiteral("value");
 // Earlier saves that name no game; kept, but handed to none. Game folders
 // never start with a dot.
 const QString kUnclaimed = QStringLiteral(".unclaimed/");
+// What a file holds besides its key and value: {"key":"","value":""}.
+constexpr qint64 kWrapperBytes = 21;
 
 QString Sha256(const QByteArray& data) {
   return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
@@ -27,16 +34,62 @@ QString FileName(const QString& key) {
   return Sha256(key.toUtf8()) + QStringLiteral(".json");
 }
 
-// A save file's key and value, when the file is one and belongs to its key.
+qint64 Now() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// What a save file of this size is charged: never less than its key and
+// value, as escapes only make a file longer.
+qint64 FileCharge(qint64 size) {
+  return std::max<qint64>(0, size - kWrapperBytes) + SaveStore::kCostPerObject;
+}
+
+// Whether nothing is at path, or what is there has the given type itself
+// (a link is none of them).
+bool AbsentOr(const QString& path, mode_t type) {
+  struct stat status {};
+  if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+    return errno == ENOENT;
+  return (status.st_mode & S_IFMT) == type;
+}
+
+// A save file's key and value, when the file is a regular one of at most
+// sizeLimit bytes, is one save and belongs to its key. A link, a device or
+// a FIFO is neither followed nor waited for.
 bool ReadSave(const QString& path, qint64 sizeLimit, QString* key, QString* value) {
-  QFile file(path);
-  if (file.size() > sizeLimit || !file.open(QIODevice::ReadOnly))
+  const int fd = ::open(QFile::encodeName(path).constData(),
+                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0)
     return false;
-  const QJsonObject entry = QJsonDocument::fromJson(file.readAll()).object();
+  struct stat status {};
+  QFile file;
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > sizeLimit ||
+      !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return false;
+  }
+  const QByteArray data = file.read(status.st_size + 1);
+  if (data.size() > status.st_size)
+    return false;  // it grew meanwhile
+  const QJsonObject entry = QJsonDocument::fromJson(data).object();
   *key = entry.value(kKey).toString();
   *value = entry.value(kValue).toString();
   return !key->isEmpty() && entry.value(kValue).isString() &&
          QFileInfo(path).fileName() == FileName(*key);
+}
+
+// The charges of the save files in a game's folder, by file name.
+QHash<QString, qint64> FilesOnDisk(const QString& folder) {
+  QHash<QString, qint64> charges;
+  if (!AbsentOr(folder, S_IFDIR))
+    return charges;
+  const QDir files(folder);
+  for (const QFileInfo& file :
+       files.entryInfoList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks))
+    charges.insert(file.fileName(), FileCharge(file.size()));
+  return charges;
 }
 
 // The game an earlier version's key belongs to. Ruffle names a shared object
@@ -52,6 +105,16 @@ QString GameOfEarlierKey(const QString& key) {
 }
 
 }  // namespace
+
+SaveStore::SaveStore(QString folder, qint64 gameBound, qint64 totalBound)
+    : m_folder(std::move(folder)), m_gameBound(gameBound), m_totalBound(totalBound) {
+  m_timer.setSingleShot(true);
+  QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { WriteDue(); });
+}
+
+SaveStore::~SaveStore() {
+  Flush();
+}
 
 QString SaveStore::GameFolderName(const QString& game) {
   // A movie's file name as it is, when it makes a plain folder name;
@@ -73,12 +136,12 @@ void SaveStore::MoveEarlierSaves() {
   // folder of the game its key names; anything else is set aside, never
   // deleted.
   const QDir folder(m_folder);
-  for (const QString& name : folder.entryList({QStringLiteral("*.json")}, QDir::Files)) {
+  for (const QString& name :
+       folder.entryList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks)) {
     const QString path = folder.filePath(name);
     QString key, value;
-    const QString game = ReadSave(path, std::numeric_limits<qint64>::max(), &key, &value)
-                             ? GameOfEarlierKey(key)
-                             : QString();
+    const QString game =
+        ReadSave(path, 6 * m_gameBound + 64, &key, &value) ? GameOfEarlierKey(key) : QString();
     QString target = m_folder + kUnclaimed + name;
     if (!game.isEmpty()) {
       const QString own = FileFor(game, key);
@@ -97,15 +160,39 @@ void SaveStore::CountAllGames() {
   // charged more than its bound, since no more is ever handed over: saves
   // an earlier version let grow further take no room from other games.
   const QDir folder(m_folder);
-  for (const QString& game : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+  for (const QString& game :
+       folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
     qint64 charge = 0;
-    const QDir files(folder.filePath(game));
-    for (const QFileInfo& file : files.entryInfoList({QStringLiteral("*.json")}, QDir::Files))
-      charge += file.size() + kCostPerObject;
+    for (const qint64 file : FilesOnDisk(folder.filePath(game)))
+      charge += file;
     charge = std::min(charge, m_gameBound);
     m_charged.insert(game, charge);
     m_total += charge;
   }
+}
+
+// The game's files as they are on disk, another copy's included, with this
+// copy's changes that still wait; by file name.
+QHash<QString, qint64> SaveStore::Charges(const QString& game) const {
+  QHash<QString, qint64> files = FilesOnDisk(m_folder + GameFolderName(game));
+  const Changes waiting = m_waiting.value(game);
+  for (auto it = waiting.begin(); it != waiting.end(); ++it)
+    files.insert(FileName(it.key()), it.value() ? Cost(it.key(), *it.value()) : 0);
+  return files;
+}
+
+qint64 SaveStore::Charge(const QString& game) const {
+  qint64 charge = 0;
+  for (const qint64 file : Charges(game))
+    charge += file;
+  return charge;
+}
+
+void SaveStore::SetCharge(const QString& game, qint64 charge) {
+  const QString folderName = GameFolderName(game);
+  charge = std::min(charge, m_gameBound);
+  m_total += charge - m_charged.value(folderName);
+  m_charged.insert(folderName, charge);
 }
 
 SaveStore::Opened SaveStore::Open(const QString& game) {
@@ -116,19 +203,23 @@ SaveStore::Opened SaveStore::Open(const QString& game) {
     MoveEarlierSaves();
     CountAllGames();
   }
+  WriteOut(game);
   // Read in a fixed order up to the game's bound: what does not fit then is
   // not handed over (it stays on disk), and a file too large to fit is not
   // even read.
   Opened opened;
-  QHash<QString, qint64> charges;
   qint64 used = 0;
-  const QDir folder(m_folder + GameFolderName(game));
-  for (const QString& name :
-       folder.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
+  const QString path = m_folder + GameFolderName(game);
+  const QStringList names = AbsentOr(path, S_IFDIR)
+                                ? QDir(path).entryList({QStringLiteral("*.json")},
+                                                       QDir::Files | QDir::NoSymLinks, QDir::Name)
+                                : QStringList();
+  const QDir folder(path);
+  for (const QString& name : names) {
     if (used + kCostPerObject > m_gameBound)
       break;
     QString key, value;
-    // A file takes at most six bytes per character of its key and value
+    // A file takes at most six bytes per byte of its key and value
     // (escapes); a larger one cannot fit.
     if (!ReadSave(folder.filePath(name), 6 * (m_gameBound - used) + 64, &key, &value))
       continue;
@@ -136,57 +227,104 @@ SaveStore::Opened SaveStore::Open(const QString& game) {
     if (used + cost > m_gameBound)
       continue;
     used += cost;
-    charges.insert(key, cost);
     opened.saves.insert(key, value);
   }
-  const QString folderName = GameFolderName(game);
-  m_total += used - m_charged.value(folderName);
-  m_charged.insert(folderName, used);
-  m_open.insert(game, charges);
-  opened.allowance = std::max<qint64>(0, std::min(m_gameBound, m_totalBound - (m_total - used)));
+  SetCharge(game, Charge(game));
+  m_open.insert(game);
+  const qint64 others = m_total - m_charged.value(GameFolderName(game));
+  opened.allowance = std::max<qint64>(0, std::min(m_gameBound, m_totalBound - others));
   return opened;
 }
 
-bool SaveStore::Write(const QString& game, const QString& key, const QString& value) {
-  const auto open = m_open.find(game);
-  if (open == m_open.end() || key.isEmpty())
+bool SaveStore::Change(const QString& game, const QString& key,
+                       const std::optional<QString>& value) {
+  if (!m_open.contains(game) || key.isEmpty() || !key.isValidUtf16() ||
+      (value && !value->isValidUtf16()))
     return false;
-  const QString folderName = GameFolderName(game);
-  const qint64 used = m_charged.value(folderName);
-  const qint64 cost = Cost(key, value);
-  const qint64 after = used - open->value(key) + cost;
-  if (after > m_gameBound || m_total - used + after > m_totalBound)
+  // Something planted in a save's place is left as it is, and not written through.
+  if (!AbsentOr(m_folder + GameFolderName(game), S_IFDIR) || !AbsentOr(FileFor(game, key), S_IFREG))
     return false;
-  if (!QDir().mkpath(m_folder + folderName))
+  const QHash<QString, qint64> charges = Charges(game);
+  qint64 before = 0;
+  for (const qint64 file : charges)
+    before += file;
+  const qint64 current = charges.value(FileName(key));
+  const qint64 after = before - current + (value ? Cost(key, *value) : 0);
+  const qint64 others = m_total - m_charged.value(GameFolderName(game));
+  if (after > before && (after > m_gameBound || others + after > m_totalBound))
     return false;
-  QSaveFile file(FileFor(game, key));
-  if (!file.open(QIODevice::WriteOnly))
-    return false;
-  file.write(
-      QJsonDocument(QJsonObject{{kKey, key}, {kValue, value}}).toJson(QJsonDocument::Compact));
-  if (!file.commit())
-    return false;
-  open->insert(key, cost);
-  m_charged.insert(folderName, after);
-  m_total += after - used;
+  m_waiting[game].insert(key, value);
+  SetCharge(game, after);
+  const auto last = m_lastWrite.constFind(game);
+  if (last == m_lastWrite.constEnd() || Now() - *last >= kWriteInterval.count())
+    return WriteOut(game);
+  if (!m_timer.isActive())
+    m_timer.start(std::max<qint64>(0, *last + kWriteInterval.count() - Now()));
   return true;
+}
+
+bool SaveStore::Write(const QString& game, const QString& key, const QString& value) {
+  return Change(game, key, value);
 }
 
 bool SaveStore::Remove(const QString& game, const QString& key) {
-  const auto open = m_open.find(game);
-  if (open == m_open.end())
-    return false;
-  const QString path = FileFor(game, key);
-  if (QFile::exists(path) && !QFile::remove(path))
-    return false;
-  const qint64 cost = open->take(key);
-  const QString folderName = GameFolderName(game);
-  m_charged.insert(folderName, m_charged.value(folderName) - cost);
-  m_total -= cost;
-  return true;
+  return Change(game, key, std::nullopt);
+}
+
+bool SaveStore::WriteOut(const QString& game) {
+  const Changes waiting = m_waiting.take(game);
+  if (waiting.isEmpty())
+    return true;
+  m_lastWrite.insert(game, Now());
+  const QString folder = m_folder + GameFolderName(game);
+  bool ok = QDir().mkpath(folder) && AbsentOr(folder, S_IFDIR);
+  for (auto it = waiting.begin(); ok && it != waiting.end(); ++it) {
+    const QString path = FileFor(game, it.key());
+    if (!AbsentOr(path, S_IFREG)) {
+      ok = false;
+    } else if (!it.value()) {
+      ok = !QFile::exists(path) || QFile::remove(path);
+    } else {
+      QSaveFile file(path);
+      ok = file.open(QIODevice::WriteOnly) &&
+           file.write(QJsonDocument(QJsonObject{{kKey, it.key()}, {kValue, *it.value()}})
+                          .toJson(QJsonDocument::Compact)) >= 0 &&
+           file.commit();
+    }
+  }
+  // Whatever failed stays as it was on disk, which is charged from then on.
+  if (!ok)
+    SetCharge(game, Charge(game));
+  return ok;
+}
+
+void SaveStore::WriteDue() {
+  const qint64 now = Now();
+  qint64 next = -1;
+  for (const QString& game : m_waiting.keys()) {
+    const qint64 due = m_lastWrite.value(game) + kWriteInterval.count();
+    if (due <= now)
+      WriteOut(game);
+    else
+      next = next < 0 ? due : std::min(next, due);
+  }
+  if (next >= 0)
+    m_timer.start(next - now);
+}
+
+void SaveStore::Flush() {
+  m_timer.stop();
+  for (const QString& game : m_waiting.keys())
+    WriteOut(game);
 }
 
 QString SaveStore::Read(const QString& game, const QString& key) const {
+  const auto waiting = m_waiting.constFind(game);
+  if (waiting != m_waiting.constEnd()) {
+    const auto change = waiting->constFind(key);
+    if (change != waiting->constEnd())
+      return change->value_or(QString());
+  }
   QString stored, value;
   if (game.isEmpty() || !ReadSave(FileFor(game, key), 6 * m_gameBound + 64, &stored, &value) ||
       stored != key)

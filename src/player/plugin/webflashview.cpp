@@ -179,6 +179,8 @@ void WebFlashView::RemoveFromPage(int load, const QString& key) {
 }
 
 void WebFlashView::SetMovie(const QString& fullPath, bool playing) {
+  // The game left behind keeps its last saves on disk from now.
+  m_runtime->Saves().Flush();
   // Only a regular file is served; anything else leaves the player empty.
   const QFileInfo info(fullPath);
   m_movieUrl = m_runtime->Server()->ServeMovie(info.isFile() ? fullPath : QString());
