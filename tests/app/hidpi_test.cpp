@@ -64,6 +64,8 @@ TEST(HiDpi, LauncherAndDialogsArePlacedByLogicalPixelsAndDrawnAtDevicePixels) {
   }));
   for (const char* picture : {"Image2", "Image3", "Image4", "Image6", "Image23", "Image27"})
     EXPECT_GT(Finer(shot, DeviceRect(form, picture)), 20) << picture;
+  form.RollUp();
+  EXPECT_EQ(XStableGeometry(form.winId()), QRect(3456, -2, 368, 4)) << "the strip";
 
   TForm4 notice;
   notice.ShowNotice(QStringLiteral("无法连接网络，请检查是否已上网！"));
