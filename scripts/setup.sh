@@ -15,7 +15,7 @@ packages=(
   nginx-light
   xvfb openbox xfwm4 icewm mutter xwayland dbus xdotool x11-utils imagemagick
   fonts-arphic-gbsn00lp fonts-arphic-uming fonts-urw-base35
-  appstream desktop-file-utils dpkg-dev file curl ca-certificates git
+  appstream desktop-file-utils dpkg-dev file curl ca-certificates git debootstrap
 )
 
 if [ "${1:-}" = --list ]; then

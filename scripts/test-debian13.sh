@@ -33,6 +33,10 @@ if [ "${1:-}" = --inside ]; then
   mount -t tmpfs -o mode=1777 tmp "$root/tmp"
   trap 'umount -R "$root/tmp" "$root/dev" "$root/sys" "$root/proc" 2>/dev/null || true' EXIT
   cp /etc/resolv.conf "$root/etc/resolv.conf"
+  # The machine's certificate authorities: its way to the registries may
+  # need one that Debian does not carry.
+  mkdir -p "$root/usr/local/share/ca-certificates"
+  cp /etc/ssl/certs/ca-certificates.crt "$root/usr/local/share/ca-certificates/machine.crt"
 
   in_root() {
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-true}" \
@@ -44,6 +48,7 @@ if [ "${1:-}" = --inside ]; then
   in_root apt-get dist-upgrade -y -q --no-install-recommends
   in_root apt-get install -y -q --no-install-recommends git ca-certificates iproute2
   in_root apt-get clean
+  in_root update-ca-certificates >/dev/null
   # The clone is made fresh each run, from what is committed here.
   rm -rf "$root/root/quillet"
   git clone -q --no-hardlinks "$PWD" "$root/root/quillet"
