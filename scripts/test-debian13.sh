@@ -35,8 +35,11 @@ if [ "${1:-}" = --inside ]; then
   cp /etc/resolv.conf "$root/etc/resolv.conf"
   # The machine's certificate authorities: its way to the registries may
   # need one that Debian does not carry.
-  mkdir -p "$root/usr/local/share/ca-certificates"
-  cp /etc/ssl/certs/ca-certificates.crt "$root/usr/local/share/ca-certificates/machine.crt"
+  local_cas=$root/usr/local/share/ca-certificates
+  mkdir -p "$local_cas"
+  rm -f "$local_cas"/machine-*.crt
+  awk -v dir="$local_cas" '/BEGIN CERTIFICATE/ { n++ } n { print >(dir "/machine-" n ".crt") }' \
+    /etc/ssl/certs/ca-certificates.crt
 
   in_root() {
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-true}" \
