@@ -38,8 +38,10 @@ if [ "${1:-}" = --inside ]; then
   local_cas=$root/usr/local/share/ca-certificates
   mkdir -p "$local_cas"
   rm -f "$local_cas"/machine-*.crt
-  awk -v dir="$local_cas" '/BEGIN CERTIFICATE/ { n++ } n { print >(dir "/machine-" n ".crt") }' \
-    /etc/ssl/certs/ca-certificates.crt
+  if [ -f /etc/ssl/certs/ca-certificates.crt ]; then
+    awk -v dir="$local_cas" '/BEGIN CERTIFICATE/ { n++ } n { print >(dir "/machine-" n ".crt") }' \
+      /etc/ssl/certs/ca-certificates.crt
+  fi
 
   in_root() {
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-true}" \
