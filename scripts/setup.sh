@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs everything Quillet needs to build, run and test on Debian 12:
+# Installs everything Quillet needs to build, run and test on Debian 12 or 13:
 # the Debian packages and the pinned npm packages. Skips what is already
 # there, so that a second run takes a few seconds.
 # With --list it only prints the Debian packages it installs, one per line
@@ -8,14 +8,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format-19
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev
   libcurl4-openssl-dev zlib1g-dev liblzma-dev libfontconfig-dev libgtest-dev libgmock-dev libxcb1-dev
   haxe nodejs npm
   nginx-light
   xvfb openbox xfwm4 icewm mutter xwayland dbus xdotool x11-utils imagemagick
   fonts-arphic-gbsn00lp fonts-arphic-uming fonts-urw-base35
-  appstream desktop-file-utils dpkg-dev file curl ca-certificates git
+  appstream desktop-file-utils dpkg-dev file curl ca-certificates git debootstrap
 )
 
 if [ "${1:-}" = --list ]; then

@@ -90,8 +90,8 @@ bool NewMovieFile::Commit() {
   if (!IsOpen() || ::fchmod(m_file, 0644) != 0 || ::fsync(m_file) != 0) {
     return false;
   }
-  struct stat ours {};
-  struct stat named {};
+  struct stat ours{};
+  struct stat named{};
   // The temporary name must still hold this very file, and a link at the
   // target is someone else's: it is neither followed nor replaced.
   if (::fstat(m_file, &ours) != 0 ||
@@ -137,8 +137,8 @@ void RemoveStaleDownloads(const QString& folder) {
     }
     // Only our own regular file, which no download holds any more, and still
     // under this name.
-    struct stat opened {};
-    struct stat named {};
+    struct stat opened{};
+    struct stat named{};
     if (::fstat(file, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
         ::flock(file, LOCK_EX | LOCK_NB) == 0 &&
         ::fstatat(dir, local.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&

@@ -94,8 +94,7 @@ bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>&
   std::thread worker([&] {
     result = work(cancelled);
     done.store(true);
-    QMetaObject::invokeMethod(
-        &waker, [] {}, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&waker, [] {}, Qt::QueuedConnection);
   });
   // Not a QEventLoop: a quit requested meanwhile would end that at once and
   // leave the worker running. The quit is still honoured by the main loop.

@@ -3,11 +3,13 @@
 #include "platform/x11.h"
 
 #include <QDeadlineTimer>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMargins>
 #include <QScreen>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -59,6 +61,40 @@ QMargins AskForFrameExtents(xcb_connection_t* c, xcb_window_t window) {
   return frame;
 }
 
+void CentreByFrame(QWidget& dialog, const QMargins& frame) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize outer = dialog.size().grownBy(frame);
+  const QPoint corner = screen->geometry().center() - QPoint(outer.width() / 2, outer.height() / 2);
+  dialog.move(corner + QPoint(frame.left(), frame.top()));
+}
+
+// Once the dialog shows, centres it again by the frame it was given where
+// that differs from the answer to the request (mutter 48 answers zeros).
+class FrameCheck final : public QObject {
+ public:
+  FrameCheck(QWidget& dialog, const QMargins& assumed)
+      : QObject(&dialog), m_dialog(dialog), m_assumed(assumed) {
+    dialog.windowHandle()->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Expose || !m_dialog.windowHandle()->isExposed())
+      return QObject::eventFilter(watched, event);
+    xcb_connection_t* c = x11::QtConnection();
+    QMargins frame;
+    if (FrameExtents(c, xcb_window_t(m_dialog.winId()), Atom(c, "_NET_FRAME_EXTENTS"), &frame) &&
+        frame != m_assumed)
+      CentreByFrame(m_dialog, frame);
+    deleteLater();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QWidget& m_dialog;
+  QMargins m_assumed;
+};
+
 }  // namespace
 
 void PrepareDialogFrame(QWidget& dialog, bool centre) {
@@ -72,9 +108,8 @@ void PrepareDialogFrame(QWidget& dialog, bool centre) {
   if (!centre)
     return;
   const QMargins frame = AskForFrameExtents(c, window);
-  const QSize outer = dialog.size().grownBy(frame);
-  const QPoint corner = screen->geometry().center() - QPoint(outer.width() / 2, outer.height() / 2);
-  dialog.move(corner + QPoint(frame.left(), frame.top()));
+  CentreByFrame(dialog, frame);
+  new FrameCheck(dialog, frame);
 }
 
 void BringDialogForward(QWidget& dialog) {

@@ -194,8 +194,11 @@ class StripKeeper final : public QObject {
   // The window's keeper, made when it first becomes a strip; it lives as
   // long as the window.
   static StripKeeper& Of(QWindow& window) {
-    auto* keeper = window.findChild<StripKeeper*>(QString(), Qt::FindDirectChildrenOnly);
-    return keeper != nullptr ? *keeper : *new StripKeeper(&window);
+    // By type rather than findChild, which needs Q_OBJECT from Qt 6.8 on.
+    for (QObject* child : window.children())
+      if (auto* keeper = dynamic_cast<StripKeeper*>(child))
+        return *keeper;
+    return *new StripKeeper(&window);
   }
 
   ~StripKeeper() override {

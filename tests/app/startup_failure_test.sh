@@ -20,9 +20,14 @@ cp -r "$bin/plugins" "$work/program/"
 XDG_DATA_HOME="$work/data" "$work/program/quillet" >"$work/log" 2>&1 &
 pid=$!
 
-launcher=$(timeout 60 xdotool search --sync --limit 1 --pid "$pid" --name '^Quilletta$')
+# Polled rather than xdotool's --sync, which ends with an X error when a
+# window goes while it reads it, as windows do during start-up.
+# shellcheck source=../support/xqueries.sh
+source "$(dirname "$0")/../support/xqueries.sh"
+program_pid=$pid
+launcher=$(await_window '^Quilletta$' 60)
 [ -n "$launcher" ] || { echo "FAIL: the launcher never showed"; cat "$work/log"; exit 1; }
-box=$(timeout 60 xdotool search --sync --limit 1 --pid "$pid" --name '^Application Error$')
+box=$(await_window '^Application Error$' 60)
 [ -n "$box" ] || { echo "FAIL: no Application Error box"; cat "$work/log"; exit 1; }
 
 xdotool windowactivate --sync "$box" key Return

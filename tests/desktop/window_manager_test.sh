@@ -232,7 +232,9 @@ property "$launcher" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR &&
   fail "the launcher skips the task bar"
 icon_name=$(property "$launcher" _NET_WM_ICON_NAME | sed -n 's/.*= "\(.*\)"$/\1/p')
 [ "$icon_name" = Quillet ] || fail "the task bar entry is named '$icon_name', not Quillet"
-property "$launcher" _NET_WM_ICON | grep -q 'Icon (38 x 38)' || fail "no 38 x 38 program icon"
+# Read whole first: grep -q would stop xprop mid-picture, and pipefail fail it.
+icons=$(property "$launcher" _NET_WM_ICON)
+grep -q 'Icon (38 x 38)' <<<"$icons" || fail "no 38 x 38 program icon"
 note "minimized: $(property "$launcher" _NET_WM_VISIBLE_ICON_NAME) $(property "$launcher" _NET_WM_STATE)"
 xdotool windowactivate "$launcher" 2>/dev/null # as a task bar asks
 await 10 wm_state normal || fail "the task bar's request leaves WM_STATE $seen"

@@ -89,7 +89,7 @@ TEST_F(DownloadFileTest, MovieIsReadableByEveryoneWhateverTheUmask) {
   const bool fetched = Fetch(WithLength(200, FwsMovie(3000)));
   ::umask(before);
   ASSERT_TRUE(fetched);
-  struct stat status {};
+  struct stat status{};
   ASSERT_EQ(::stat(QFile::encodeName(Target()).constData(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0644u);
 }

@@ -41,7 +41,7 @@ class RequestRecorder {
  public:
   RequestRecorder() {
     m_server.listen(QHostAddress::LocalHost, 0);
-    QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+    QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
       while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         const qsizetype index = requests.size();
         requests << QByteArray();

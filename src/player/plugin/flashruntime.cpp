@@ -98,6 +98,11 @@ void PrepareWebEngineEnvironment() {
   if (!flags.contains("--disable-gpu"))
     flags += "--disable-gpu";
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+  // The page checks no spelling; a folder that exists spares the engine's
+  // search for dictionaries, which Qt 6.8 reports on the console.
+  if (!qEnvironmentVariableIsSet("QTWEBENGINE_DICTIONARIES_PATH"))
+    qputenv("QTWEBENGINE_DICTIONARIES_PATH",
+            QFile::encodeName(QCoreApplication::applicationDirPath()));
   // Said once, by the first player of the process.
   if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

@@ -147,7 +147,7 @@ class LoopbackConnection final : public QObject {
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
       return false;
-    struct stat status {};
+    struct stat status{};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
         status.st_size > m_server.m_limits.maxFileBytes ||
         !m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
