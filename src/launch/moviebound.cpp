@@ -7,7 +7,7 @@
 #include <cerrno>
 
 bool IsPlayableMovieFile(const QString& path, QString* error) {
-  struct stat status {};
+  struct stat status{};
   if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
     if (errno == ENOENT || errno == ENOTDIR)
       return true;

@@ -49,7 +49,7 @@ qint64 FileCharge(qint64 size) {
 // Whether nothing is at path, or what is there has the given type itself
 // (a link is none of them).
 bool AbsentOr(const QString& path, mode_t type) {
-  struct stat status {};
+  struct stat status{};
   if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
     return errno == ENOENT;
   return (status.st_mode & S_IFMT) == type;
@@ -63,7 +63,7 @@ bool ReadSave(const QString& path, qint64 sizeLimit, QString* key, QString* valu
                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0)
     return false;
-  struct stat status {};
+  struct stat status{};
   QFile file;
   if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > sizeLimit ||
       !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
