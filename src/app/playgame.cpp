@@ -45,7 +45,6 @@ void PlayGame(const QString& path, const GameWindows& windows) {
     windows.launcher.RollUp();
     windows.launcher.C1->setEnabled(true);
     windows.player.ShowMaximized();
-    windows.player.f->setVisible(true);
     windows.player.f->SetMovie(path);
     windows.player.f->FocusMovie();
     windows.player.f->Play();

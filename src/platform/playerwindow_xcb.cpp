@@ -1,0 +1,134 @@
+#include "platform/playerwindow.h"
+
+#include "platform/x11.h"
+
+#include <QIcon>
+#include <QImage>
+#include <QString>
+
+#include <vector>
+
+namespace playerwindow {
+
+namespace {
+
+std::optional<std::uint32_t> Cardinal(xcb_connection_t* c, xcb_window_t window, const char* name) {
+  const auto reply = x11::Take(xcb_get_property_reply(
+      c, xcb_get_property(c, 0, window, x11::Atom(c, name), XCB_ATOM_CARDINAL, 0, 1), nullptr));
+  if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+    return std::nullopt;
+  return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+}
+
+xcb_window_t RootOf(xcb_connection_t* c) {
+  return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+}  // namespace
+
+unsigned long FindProcessWindow(qint64 pid) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || pid <= 0)
+    return 0;
+  const auto tree =
+      x11::Take(xcb_query_tree_reply(c, xcb_query_tree(c, RootOf(c)), nullptr));
+  if (!tree)
+    return 0;
+  const xcb_window_t* children = xcb_query_tree_children(tree.get());
+  const int count = xcb_query_tree_children_length(tree.get());
+  // The process also owns a never-mapped leader and an off-screen clipboard
+  // window; its browser window is the one it maps.
+  for (int i = 0; i < count; ++i) {
+    const auto attributes = x11::Take(xcb_get_window_attributes_reply(
+        c, xcb_get_window_attributes(c, children[i]), nullptr));
+    if (!attributes || attributes->override_redirect ||
+        attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+      continue;
+    const auto windowClass = x11::Take(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, children[i], XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256),
+        nullptr));
+    if (!windowClass || xcb_get_property_value_length(windowClass.get()) == 0)
+      continue;  // a bubble or popup of the process, not its browser window
+    if (Cardinal(c, children[i], "_NET_WM_PID") == std::uint32_t(pid))
+      return children[i];
+  }
+  return 0;
+}
+
+void Withdraw(unsigned long window) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || window == 0)
+    return;
+  xcb_unmap_window(c, xcb_window_t(window));
+  // ICCCM: a synthetic UnmapNotify tells the manager the window is withdrawn.
+  xcb_unmap_notify_event_t event{};
+  event.response_type = XCB_UNMAP_NOTIFY;
+  event.event = RootOf(c);
+  event.window = xcb_window_t(window);
+  xcb_send_event(c, 0, RootOf(c),
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&event));
+  xcb_flush(c);
+}
+
+void Show(unsigned long window) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || window == 0)
+    return;
+  xcb_map_window(c, xcb_window_t(window));
+  xcb_client_message_event_t event{};
+  event.response_type = XCB_CLIENT_MESSAGE;
+  event.format = 32;
+  event.window = xcb_window_t(window);
+  event.type = x11::Atom(c, "_NET_ACTIVE_WINDOW");
+  event.data.data32[0] = 2;  // from a pager: managers honour it without focus-stealing checks
+  event.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(c, 0, RootOf(c),
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&event));
+  xcb_flush(c);
+}
+
+bool IsMapped(unsigned long window) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || window == 0)
+    return false;
+  const auto attributes = x11::Take(xcb_get_window_attributes_reply(
+      c, xcb_get_window_attributes(c, xcb_window_t(window)), nullptr));
+  return attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED;
+}
+
+void SetCaption(unsigned long window, const QString& caption) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || window == 0)
+    return;
+  const QByteArray utf8 = caption.toUtf8();
+  for (const char* name : {"_NET_WM_NAME", "WM_NAME"})
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window), x11::Atom(c, name),
+                        x11::Atom(c, "UTF8_STRING"), 8, std::uint32_t(utf8.size()),
+                        utf8.constData());
+  xcb_flush(c);
+}
+
+void SetIcon(unsigned long window, const QIcon& icon) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || window == 0 || icon.isNull())
+    return;
+  std::vector<std::uint32_t> data;
+  for (int size : {16, 32, 48}) {
+    const QImage image =
+        icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32).scaled(size, size);
+    data.push_back(std::uint32_t(image.width()));
+    data.push_back(std::uint32_t(image.height()));
+    for (int y = 0; y < image.height(); ++y) {
+      const auto* line = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+      data.insert(data.end(), line, line + image.width());
+    }
+  }
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window),
+                      x11::Atom(c, "_NET_WM_ICON"), XCB_ATOM_CARDINAL, 32,
+                      std::uint32_t(data.size()), data.data());
+  xcb_flush(c);
+}
+
+}  // namespace playerwindow
