@@ -7,6 +7,8 @@
 
 #include <QtGlobal>
 
+#include <functional>
+
 class QIcon;
 class QString;
 
@@ -18,11 +20,16 @@ unsigned long FindProcessWindow(qint64 pid);
 // Takes the window off the screen and out of the task bar (ICCCM withdrawal).
 void Withdraw(unsigned long window);
 
-// Maps the window again and asks the window manager to activate it.
-void Show(unsigned long window);
+// Maps the window again, full-screen, and asks the window manager to activate it.
+void ShowFullScreen(unsigned long window);
 
 // Whether the window is mapped (false also when it no longer exists).
 bool IsMapped(unsigned long window);
+
+// Calls onMapped each time the window is mapped, by its process or anyone,
+// until Unwatch; the process may map its window again on its own.
+void Watch(unsigned long window, std::function<void()> onMapped);
+void Unwatch(unsigned long window);
 
 // Sets the window's caption (ICCCM WM_NAME and EWMH _NET_WM_NAME).
 void SetCaption(unsigned long window, const QString& caption);

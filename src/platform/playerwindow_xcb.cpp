@@ -2,6 +2,9 @@
 
 #include "platform/x11.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#include <QHash>
 #include <QIcon>
 #include <QImage>
 #include <QString>
@@ -24,33 +27,87 @@ xcb_window_t RootOf(xcb_connection_t* c) {
   return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 }
 
+class MapWatcher final : public QAbstractNativeEventFilter {
+ public:
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t")
+      return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
+      return false;
+    const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+    const auto it = callbacks.constFind(map->window);
+    if (it != callbacks.constEnd()) {
+      const std::function<void()> callback = *it;
+      callback();
+    }
+    return false;
+  }
+  QHash<xcb_window_t, std::function<void()>> callbacks;
+};
+
+MapWatcher* Watcher() {
+  static MapWatcher* watcher = [] {
+    auto* w = new MapWatcher;
+    QCoreApplication::instance()->installNativeEventFilter(w);
+    return w;
+  }();
+  return watcher;
+}
+
 }  // namespace
+
+void Watch(unsigned long window, std::function<void()> onMapped) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || window == 0)
+    return;
+  Watcher()->callbacks.insert(xcb_window_t(window), std::move(onMapped));
+  const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  xcb_change_window_attributes(c, xcb_window_t(window), XCB_CW_EVENT_MASK, &mask);
+  xcb_flush(c);
+}
+
+void Unwatch(unsigned long window) {
+  if (x11::QtConnection() != nullptr)
+    Watcher()->callbacks.remove(xcb_window_t(window));
+}
+
+bool IsBrowserWindowOf(xcb_connection_t* c, xcb_window_t window, qint64 pid) {
+  const auto attributes =
+      x11::Take(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+  if (!attributes || attributes->override_redirect ||
+      attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+    return false;
+  const auto windowClass = x11::Take(xcb_get_property_reply(
+      c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
+  // Without a class it is a bubble or popup of the process, not its browser window.
+  return windowClass && xcb_get_property_value_length(windowClass.get()) > 0 &&
+         Cardinal(c, window, "_NET_WM_PID") == std::uint32_t(pid);
+}
 
 unsigned long FindProcessWindow(qint64 pid) {
   xcb_connection_t* c = x11::QtConnection();
   if (c == nullptr || pid <= 0)
     return 0;
-  const auto tree =
-      x11::Take(xcb_query_tree_reply(c, xcb_query_tree(c, RootOf(c)), nullptr));
+  // The process also owns a never-mapped leader and an off-screen clipboard
+  // window; its browser window is the one it maps, on the root until the
+  // window manager puts it in a frame of its own.
+  const auto tree = x11::Take(xcb_query_tree_reply(c, xcb_query_tree(c, RootOf(c)), nullptr));
   if (!tree)
     return 0;
   const xcb_window_t* children = xcb_query_tree_children(tree.get());
-  const int count = xcb_query_tree_children_length(tree.get());
-  // The process also owns a never-mapped leader and an off-screen clipboard
-  // window; its browser window is the one it maps.
-  for (int i = 0; i < count; ++i) {
-    const auto attributes = x11::Take(xcb_get_window_attributes_reply(
-        c, xcb_get_window_attributes(c, children[i]), nullptr));
-    if (!attributes || attributes->override_redirect ||
-        attributes->map_state != XCB_MAP_STATE_VIEWABLE)
-      continue;
-    const auto windowClass = x11::Take(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, children[i], XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256),
-        nullptr));
-    if (!windowClass || xcb_get_property_value_length(windowClass.get()) == 0)
-      continue;  // a bubble or popup of the process, not its browser window
-    if (Cardinal(c, children[i], "_NET_WM_PID") == std::uint32_t(pid))
+  for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+    if (IsBrowserWindowOf(c, children[i], pid))
       return children[i];
+    const auto frame =
+        x11::Take(xcb_query_tree_reply(c, xcb_query_tree(c, children[i]), nullptr));
+    if (!frame)
+      continue;
+    const xcb_window_t* inner = xcb_query_tree_children(frame.get());
+    for (int j = 0; j < xcb_query_tree_children_length(frame.get()); ++j) {
+      if (IsBrowserWindowOf(c, inner[j], pid))
+        return inner[j];
+    }
   }
   return 0;
 }
@@ -71,10 +128,15 @@ void Withdraw(unsigned long window) {
   xcb_flush(c);
 }
 
-void Show(unsigned long window) {
+void ShowFullScreen(unsigned long window) {
   xcb_connection_t* c = x11::QtConnection();
   if (c == nullptr || window == 0)
     return;
+  // The manager dropped the window's states when it was withdrawn; asked for
+  // before mapping, full screen covers every panel, whatever the screen's size.
+  const xcb_atom_t fullScreen = x11::Atom(c, "_NET_WM_STATE_FULLSCREEN");
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window), x11::Atom(c, "_NET_WM_STATE"),
+                      XCB_ATOM_ATOM, 32, 1, &fullScreen);
   xcb_map_window(c, xcb_window_t(window));
   xcb_client_message_event_t event{};
   event.response_type = XCB_CLIENT_MESSAGE;

@@ -230,6 +230,7 @@ void TShockwaveFlash::StopProcess() {
     delete m_process;
     m_process = nullptr;
   }
+  playerwindow::Unwatch(m_window);
   m_window = 0;
 }
 
@@ -257,6 +258,11 @@ void TShockwaveFlash::FindWindow() {
     return;
   m_windowSearch.stop();
   m_window = window;
+  // Chromium maps its window again on its own (going full-screen, say).
+  playerwindow::Watch(window, [this, window] {
+    if (!m_shown && window == m_window)
+      playerwindow::Withdraw(window);
+  });
   playerwindow::SetIcon(window, QGuiApplication::windowIcon());
   playerwindow::SetCaption(window, kCaption);
   if (!m_shown)
@@ -274,7 +280,7 @@ void TShockwaveFlash::ShowPlayer(bool shown) {
     // Chromium names the window after the page, adding its own name.
     playerwindow::SetCaption(m_window, kCaption);
     playerwindow::SetIcon(m_window, QGuiApplication::windowIcon());
-    playerwindow::Show(m_window);
+    playerwindow::ShowFullScreen(m_window);
     FocusMovie();
   } else {
     playerwindow::Withdraw(m_window);
