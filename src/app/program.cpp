@@ -92,7 +92,8 @@ void Program::ConnectWindows() {
   connect(launcher, &TForm1::closeNoticeRequested, m_form4.get(), &QWidget::hide);
   connect(m_form2.get(), &TForm2::escapePressed, this, [this] { QuitGameFromPlayer(Windows()); });
   // A lost player (killed, or its window closed by a browser shortcut) ends the game.
-  connect(m_form2.get(), &TForm2::playerLost, launcher, [launcher] { launcher->C1->setEnabled(false); });
+  connect(m_form2.get(), &TForm2::playerLost, launcher,
+          [launcher] { launcher->C1->setEnabled(false); });
   // A right click on a playing game opens the launcher's menu.
   m_form2->f->SetPopupMenu(launcher->PopupMenu1);
 }

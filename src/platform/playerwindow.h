@@ -10,6 +10,7 @@
 #include <functional>
 
 class QIcon;
+class QRect;
 class QString;
 
 namespace playerwindow {
@@ -22,6 +23,9 @@ void Withdraw(unsigned long window);
 
 // Maps the window again, full-screen, and asks the window manager to activate it.
 void ShowFullScreen(unsigned long window);
+
+// Where the window's client area stands on the screen (empty: no such window).
+QRect ScreenGeometry(unsigned long window);
 
 // Whether the window is mapped (false also when it no longer exists).
 bool IsMapped(unsigned long window);

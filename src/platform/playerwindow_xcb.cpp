@@ -99,8 +99,7 @@ unsigned long FindProcessWindow(qint64 pid) {
   for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
     if (IsBrowserWindowOf(c, children[i], pid))
       return children[i];
-    const auto frame =
-        x11::Take(xcb_query_tree_reply(c, xcb_query_tree(c, children[i]), nullptr));
+    const auto frame = x11::Take(xcb_query_tree_reply(c, xcb_query_tree(c, children[i]), nullptr));
     if (!frame)
       continue;
     const xcb_window_t* inner = xcb_query_tree_children(frame.get());
@@ -151,6 +150,13 @@ void ShowFullScreen(unsigned long window) {
   xcb_flush(c);
 }
 
+QRect ScreenGeometry(unsigned long window) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || window == 0)
+    return {};
+  return x11::ScreenGeometry(c, xcb_window_t(window));
+}
+
 bool IsMapped(unsigned long window) {
   xcb_connection_t* c = x11::QtConnection();
   if (c == nullptr || window == 0)
@@ -187,9 +193,8 @@ void SetIcon(unsigned long window, const QIcon& icon) {
       data.insert(data.end(), line, line + image.width());
     }
   }
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window),
-                      x11::Atom(c, "_NET_WM_ICON"), XCB_ATOM_CARDINAL, 32,
-                      std::uint32_t(data.size()), data.data());
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window), x11::Atom(c, "_NET_WM_ICON"),
+                      XCB_ATOM_CARDINAL, 32, std::uint32_t(data.size()), data.data());
   xcb_flush(c);
 }
 

@@ -95,12 +95,11 @@ void DevToolsPipe::Read() {
       const Answer answer = m_waiting.take(message.value(QStringLiteral("id")).toInt());
       if (answer)
         answer(message.value(QStringLiteral("result")).toObject(),
-               message.contains(QStringLiteral("error"))
-                   ? message.value(QStringLiteral("error"))
-                         .toObject()
-                         .value(QStringLiteral("message"))
-                         .toString(QStringLiteral("error"))
-                   : QString());
+               message.contains(QStringLiteral("error")) ? message.value(QStringLiteral("error"))
+                                                               .toObject()
+                                                               .value(QStringLiteral("message"))
+                                                               .toString(QStringLiteral("error"))
+                                                         : QString());
     } else {
       Q_EMIT event(message.value(QStringLiteral("method")).toString(),
                    message.value(QStringLiteral("params")).toObject(),

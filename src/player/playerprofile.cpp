@@ -24,8 +24,8 @@ PlayerProfile::~PlayerProfile() {
 }
 
 bool PlayerProfile::Create(const QString& parent, QString* error) {
-  QByteArray pattern = QFile::encodeName(parent + QLatin1Char('/') + QLatin1String(kPrefix)) +
-                       "XXXXXX";
+  QByteArray pattern =
+      QFile::encodeName(parent + QLatin1Char('/') + QLatin1String(kPrefix)) + "XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) {
     *error = QStringLiteral("Cannot make the player's profile folder in ") + parent;
     return false;

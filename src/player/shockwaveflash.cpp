@@ -54,8 +54,8 @@ QString OriginOf(const QString& address) {
   const QUrl url(address);
   if (!url.isValid() || url.host().isEmpty())
     return {};
-  return url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment |
-                      QUrl::RemoveUserInfo)
+  return url
+      .adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo)
       .toString(QUrl::StripTrailingSlash);
 }
 
@@ -82,9 +82,9 @@ TShockwaveFlash::TShockwaveFlash(const QString& programFolder, const QString& ga
               QStringLiteral("/saves/")) {
   m_executable = FindChromium();
   if (m_executable.isEmpty())
-    throw FlashError(QStringLiteral(
-        "Cannot start the Flash player: Chromium is not installed (no "
-        "/usr/lib/chromium/chromium and no chromium on the PATH)"));
+    throw FlashError(
+        QStringLiteral("Cannot start the Flash player: Chromium is not installed (no "
+                       "/usr/lib/chromium/chromium and no chromium on the PATH)"));
   const QString folder = QDir(programFolder).absolutePath() + QLatin1Char('/');
   m_ruffleFolder = folder + QStringLiteral("ruffle/");
   m_server = new LoopbackServer(m_ruffleFolder, QByteArray(), this);
@@ -291,7 +291,8 @@ void TShockwaveFlash::OnEvent(const QString& method, const QJsonObject& params,
                               const QString& session) {
   if (method == QLatin1String("Target.targetCreated")) {
     const QJsonObject info = params.value(QStringLiteral("targetInfo")).toObject();
-    if (m_targetId.isEmpty() && info.value(QStringLiteral("type")).toString() == QLatin1String("page"))
+    if (m_targetId.isEmpty() &&
+        info.value(QStringLiteral("type")).toString() == QLatin1String("page"))
       Attach(info.value(QStringLiteral("targetId")).toString());
     return;
   }
