@@ -438,8 +438,11 @@ void TShockwaveFlash::LoadMovieIntoPage() {
   m_game = game;
   if (!game.isEmpty())
     m_known.insert(game, saves.saves);
+  QJsonObject pageSaves;
+  for (auto it = saves.saves.constBegin(); it != saves.saves.constEnd(); ++it)
+    pageSaves.insert(PageKey(it.key()), it.value());
   Evaluate(QStringLiteral("quillet.fill(%1, %2)")
-               .arg(Json(game.isEmpty() ? QJsonObject() : saves.saves),
+               .arg(Json(game.isEmpty() ? QJsonObject() : pageSaves),
                     QString::number(game.isEmpty() ? 0 : saves.allowance)));
   const int load = ++m_load;
   const QJsonArray args{m_movieUrl.isEmpty() ? QString() : m_movieUrl.toString(), m_movieName,
@@ -456,6 +459,30 @@ void TShockwaveFlash::LoadMovieIntoPage() {
                Q_EMIT movieFailed();
              }
            });
+}
+
+namespace {
+const QString kStoredPrefix = QStringLiteral("player/");
+}  // namespace
+
+QString TShockwaveFlash::StoredKey(const QString& pageKey) const {
+  const QString host = m_pageUrl.host() + QLatin1Char('/');
+  const QString page = m_pageUrl.host() + m_pageUrl.path();  // "127.0.0.1/<token>/"
+  if (pageKey.startsWith(page))
+    return kStoredPrefix + pageKey.mid(page.size());
+  if (pageKey.startsWith(host))
+    return kStoredPrefix + pageKey.mid(host.size());
+  return pageKey;
+}
+
+QString TShockwaveFlash::PageKey(const QString& storedKey) const {
+  if (!storedKey.startsWith(kStoredPrefix))
+    return storedKey;
+  const QString rest = storedKey.mid(kStoredPrefix.size());
+  // A local path of "/" has no page path in it.
+  if (rest.startsWith(QLatin1Char('/')))
+    return m_pageUrl.host() + QLatin1Char('/') + rest;
+  return m_pageUrl.host() + m_pageUrl.path() + rest;
 }
 
 int TShockwaveFlash::PullSaves(const QString& game) {
@@ -475,7 +502,7 @@ void TShockwaveFlash::ApplySaves(const QString& game, const QJsonArray& entries)
   for (const QJsonValue& entry : entries) {
     const QJsonArray pair = entry.toArray();
     if (pair.size() == 2)
-      now.insert(pair[0].toString(), pair[1].toString());
+      now.insert(StoredKey(pair[0].toString()), pair[1].toString());
   }
   QJsonObject& known = m_known[game];
   const bool inStorage = game == m_game;
@@ -495,11 +522,12 @@ void TShockwaveFlash::ApplySaves(const QString& game, const QJsonArray& entries)
     const QString kept = m_saves.Read(game, it.key());
     if (kept.isNull())
       Page(QStringLiteral("DOMStorage.removeDOMStorageItem"),
-           QJsonObject{{QStringLiteral("storageId"), storage}, {QStringLiteral("key"), it.key()}});
+           QJsonObject{{QStringLiteral("storageId"), storage},
+                       {QStringLiteral("key"), PageKey(it.key())}});
     else
       Page(QStringLiteral("DOMStorage.setDOMStorageItem"),
            QJsonObject{{QStringLiteral("storageId"), storage},
-                       {QStringLiteral("key"), it.key()},
+                       {QStringLiteral("key"), PageKey(it.key())},
                        {QStringLiteral("value"), kept}});
   }
   for (const QString& key : known.keys()) {
