@@ -265,10 +265,7 @@ void TShockwaveFlash::FindWindow() {
   });
   playerwindow::SetIcon(window, QGuiApplication::windowIcon());
   playerwindow::SetCaption(window, kCaption);
-  if (!m_shown)
-    playerwindow::Withdraw(window);
-  else
-    FocusMovie();
+  ShowPlayer(m_shown);
   Q_EMIT windowChanged(window);
 }
 
@@ -380,6 +377,8 @@ void TShockwaveFlash::PageLoaded() {
            false, [this](const QJsonObject& value) {
              if (m_state != State::Starting || value.value(QStringLiteral("value")).isNull())
                return;
+             // Chromium names its window after the page once it is in.
+             playerwindow::SetCaption(m_window, kCaption);
              if (value.value(QStringLiteral("value")).toBool()) {
                m_state = State::Ready;
                Q_EMIT engineReady();
