@@ -33,7 +33,12 @@ bool IsMapped(unsigned long window);
 // Calls onMapped each time the window is mapped, by its process or anyone,
 // until Unwatch; the process may map its window again on its own.
 void Watch(unsigned long window, std::function<void()> onMapped);
+// Forgets the window's callbacks (this and TakeEscape's).
 void Unwatch(unsigned long window);
+
+// Takes the user's Esc (with any modifier) in the window from the process
+// that owns it: it reaches onEscape instead. Nothing a page does can fake it.
+void TakeEscape(unsigned long window, std::function<void()> onEscape);
 
 // Sets the window's caption (ICCCM WM_NAME and EWMH _NET_WM_NAME).
 void SetCaption(unsigned long window, const QString& caption);

@@ -33,17 +33,31 @@ class MapWatcher final : public QAbstractNativeEventFilter {
     if (type != "xcb_generic_event_t")
       return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
-      return false;
-    const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
-    const auto it = callbacks.constFind(map->window);
-    if (it != callbacks.constEnd()) {
-      const std::function<void()> callback = *it;
-      callback();
+    switch (event->response_type & 0x7f) {
+      case XCB_MAP_NOTIFY: {
+        const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+        const auto it = callbacks.constFind(map->window);
+        if (it != callbacks.constEnd()) {
+          const std::function<void()> callback = *it;
+          callback();
+        }
+        return false;
+      }
+      case XCB_KEY_PRESS: {
+        const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
+        const auto it = escapes.constFind(key->event);
+        if (it == escapes.constEnd())
+          return false;
+        const std::function<void()> callback = *it;
+        callback();
+        return true;
+      }
+      default:
+        return false;
     }
-    return false;
   }
   QHash<xcb_window_t, std::function<void()>> callbacks;
+  QHash<xcb_window_t, std::function<void()>> escapes;
 };
 
 MapWatcher* Watcher() {
@@ -68,8 +82,41 @@ void Watch(unsigned long window, std::function<void()> onMapped) {
 }
 
 void Unwatch(unsigned long window) {
-  if (x11::QtConnection() != nullptr)
-    Watcher()->callbacks.remove(xcb_window_t(window));
+  if (x11::QtConnection() == nullptr)
+    return;
+  Watcher()->callbacks.remove(xcb_window_t(window));
+  Watcher()->escapes.remove(xcb_window_t(window));
+}
+
+namespace {
+
+// The key code of the Esc key (keysym 0xff1b) in the server's keyboard map.
+xcb_keycode_t EscapeKeyCode(xcb_connection_t* c) {
+  const xcb_setup_t* setup = xcb_get_setup(c);
+  const int count = setup->max_keycode - setup->min_keycode + 1;
+  const auto map = x11::Take(xcb_get_keyboard_mapping_reply(
+      c, xcb_get_keyboard_mapping(c, setup->min_keycode, std::uint8_t(count)), nullptr));
+  if (!map)
+    return 0;
+  const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
+  for (int i = 0; i < count * map->keysyms_per_keycode; ++i) {
+    if (syms[i] == 0xff1b)
+      return xcb_keycode_t(setup->min_keycode + i / map->keysyms_per_keycode);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void TakeEscape(unsigned long window, std::function<void()> onEscape) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || window == 0)
+    return;
+  Watcher()->escapes.insert(xcb_window_t(window), std::move(onEscape));
+  if (const xcb_keycode_t escape = EscapeKeyCode(c))
+    xcb_grab_key(c, 1, xcb_window_t(window), XCB_MOD_MASK_ANY, escape, XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
+  xcb_flush(c);
 }
 
 bool IsBrowserWindowOf(xcb_connection_t* c, xcb_window_t window, qint64 pid) {
@@ -131,6 +178,9 @@ void ShowFullScreen(unsigned long window) {
   xcb_connection_t* c = x11::QtConnection();
   if (c == nullptr || window == 0)
     return;
+  // Black, as the empty player's stage, until the process draws again.
+  const std::uint32_t black = xcb_setup_roots_iterator(xcb_get_setup(c)).data->black_pixel;
+  xcb_change_window_attributes(c, xcb_window_t(window), XCB_CW_BACK_PIXEL, &black);
   // The manager dropped the window's states when it was withdrawn; asked for
   // before mapping, full screen covers every panel, whatever the screen's size.
   const xcb_atom_t fullScreen = x11::Atom(c, "_NET_WM_STATE_FULLSCREEN");

@@ -23,26 +23,6 @@
 
 namespace {
 
-const char kWorld[] = "quillet";
-const char kBinding[] = "quilletReport";
-
-// Runs in a world of its own beside the page's: the page's scripts, Ruffle
-// and whatever a movie makes run, share the DOM with it but cannot reach the
-// binding. Only the user's own input is passed on.
-const char kIsolatedScript[] = R"JS((() => {
-  const send = (what) => { if (typeof quilletReport === "function") quilletReport(what); };
-  window.addEventListener("keydown", (e) => {
-    if (e.isTrusted && e.key === "Escape")
-      send("escape");
-  }, true);
-  window.addEventListener("contextmenu", (e) => {
-    if (!e.isTrusted)
-      return;
-    e.preventDefault();
-    send("menu " + Math.round(e.screenX) + " " + Math.round(e.screenY));
-  }, true);
-})();)JS";
-
 QString FindChromium() {
   const QString direct = QStringLiteral("/usr/lib/chromium/chromium");
   if (QFileInfo(direct).isExecutable())
@@ -139,7 +119,6 @@ void TShockwaveFlash::StartProcess() {
   m_state = State::Starting;
   m_targetId.clear();
   m_session.clear();
-  m_isolatedContext = 0;
   m_window = 0;
   m_game.clear();
   m_stderrTail.clear();
@@ -260,8 +239,14 @@ void TShockwaveFlash::FindWindow() {
   m_window = window;
   // Chromium maps its window again on its own (going full-screen, say).
   playerwindow::Watch(window, [this, window] {
-    if (!m_shown && window == m_window)
+    if ((!m_shown || m_state == State::Starting) && window == m_window)
       playerwindow::Withdraw(window);
+  });
+  // Esc comes to the program from the X server: the page never sees it, and
+  // nothing in it can make it up.
+  playerwindow::TakeEscape(window, [this] {
+    if (m_shown)
+      Q_EMIT escapePressed();
   });
   playerwindow::SetIcon(window, QGuiApplication::windowIcon());
   playerwindow::SetCaption(window, kCaption);
@@ -273,7 +258,8 @@ void TShockwaveFlash::ShowPlayer(bool shown) {
   m_shown = shown;
   if (m_window == 0)
     return;
-  if (shown) {
+  // Until the page is in, the window would show the browser's white.
+  if (shown && m_state != State::Starting) {
     // Chromium names the window after the page, adding its own name.
     playerwindow::SetCaption(m_window, kCaption);
     playerwindow::SetIcon(m_window, QGuiApplication::windowIcon());
@@ -307,12 +293,16 @@ void TShockwaveFlash::OnEvent(const QString& method, const QJsonObject& params,
   }
   if (session.isEmpty() || session != m_session)
     return;
-  if (method == QLatin1String("Runtime.executionContextCreated")) {
-    const QJsonObject context = params.value(QStringLiteral("context")).toObject();
-    if (context.value(QStringLiteral("name")).toString() == QLatin1String(kWorld))
-      m_isolatedContext = context.value(QStringLiteral("id")).toInt();
-  } else if (method == QLatin1String("Runtime.bindingCalled")) {
-    OnBinding(params);
+  if (method == QLatin1String("Runtime.bindingCalled")) {
+    const QStringList at =
+        params.value(QStringLiteral("payload")).toString().split(QLatin1Char(' '));
+    if (params.value(QStringLiteral("name")).toString() == QLatin1String("quilletMenu") &&
+        at.size() == 2 && m_shown && m_state == State::Ready) {
+      const QPoint global(at[0].toInt(), at[1].toInt());
+      Q_EMIT popupRequested(global);
+      if (m_popupMenu)
+        m_popupMenu->popup(global);
+    }
   } else if (method == QLatin1String("Page.loadEventFired")) {
     PageLoaded();
   } else if (method.startsWith(QLatin1String("DOMStorage.domStorageItem"))) {
@@ -334,15 +324,19 @@ void TShockwaveFlash::Attach(const QString& targetId) {
           return Lose();
         m_session = result.value(QStringLiteral("sessionId")).toString();
         Page(QStringLiteral("Page.enable"));
-        Page(QStringLiteral("Runtime.enable"));
         Page(QStringLiteral("DOMStorage.enable"));
         Page(QStringLiteral("Inspector.enable"));
-        Page(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"),
-             QJsonObject{{QStringLiteral("source"), QString::fromUtf8(kIsolatedScript)},
-                         {QStringLiteral("worldName"), QLatin1String(kWorld)}});
+        Page(QStringLiteral("Emulation.setDefaultBackgroundColorOverride"),
+             QJsonObject{{QStringLiteral("color"), QJsonObject{{QStringLiteral("r"), 0},
+                                                               {QStringLiteral("g"), 0},
+                                                               {QStringLiteral("b"), 0},
+                                                               {QStringLiteral("a"), 1}}}});
+        // The page asks for the program's menu on a right click. A page
+        // script could ask too, but a menu is all it would get, and only
+        // while a game is shown.
         Page(QStringLiteral("Runtime.addBinding"),
-             QJsonObject{{QStringLiteral("name"), QLatin1String(kBinding)},
-                         {QStringLiteral("executionContextName"), QLatin1String(kWorld)}});
+             QJsonObject{{QStringLiteral("name"), QStringLiteral("quilletMenu")}});
+        Page(QStringLiteral("Runtime.enable"));
         Page(QStringLiteral("Page.navigate"),
              QJsonObject{{QStringLiteral("url"), m_pageUrl.toString()}});
       });
@@ -381,6 +375,8 @@ void TShockwaveFlash::PageLoaded() {
              playerwindow::SetCaption(m_window, kCaption);
              if (value.value(QStringLiteral("value")).toBool()) {
                m_state = State::Ready;
+               if (m_shown)
+                 ShowPlayer(true);
                Q_EMIT engineReady();
                if (m_hasMovie)
                  LoadMovieIntoPage();
@@ -390,24 +386,6 @@ void TShockwaveFlash::PageLoaded() {
                Q_EMIT engineFailed(m_failure);
              }
            });
-}
-
-void TShockwaveFlash::OnBinding(const QJsonObject& params) {
-  // Only the isolated world has the binding; a call from elsewhere is not ours.
-  if (params.value(QStringLiteral("name")).toString() != QLatin1String(kBinding) ||
-      params.value(QStringLiteral("executionContextId")).toInt() != m_isolatedContext ||
-      m_isolatedContext == 0 || !m_shown)
-    return;
-  const QStringList words =
-      params.value(QStringLiteral("payload")).toString().split(QLatin1Char(' '));
-  if (words.value(0) == QLatin1String("escape")) {
-    Q_EMIT escapePressed();
-  } else if (words.value(0) == QLatin1String("menu") && words.size() == 3) {
-    const QPoint at(words[1].toInt(), words[2].toInt());
-    Q_EMIT popupRequested(at);
-    if (m_popupMenu)
-      m_popupMenu->popup(at);
-  }
 }
 
 void TShockwaveFlash::SetMovie(const QString& fullPath) {

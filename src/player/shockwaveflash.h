@@ -31,7 +31,8 @@ class FlashError : public std::runtime_error {
 // driven over its DevTools pipe. The process is started with the control
 // (warm, so that a game starts fast) and again after it is lost; its window
 // is off the screen until ShowPlayer. A loopback server gives the page, Ruffle
-// and the movie, all of one origin.
+// and the movie, all of one origin. The program answers the movie's Esc and
+// right clicks from the X server, never from the page.
 class TShockwaveFlash final : public QObject {
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(TShockwaveFlash)
@@ -94,7 +95,6 @@ class TShockwaveFlash final : public QObject {
   void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
   void Attach(const QString& targetId);
   void PageLoaded();
-  void OnBinding(const QJsonObject& params);
   int Evaluate(const QString& expression, bool awaitPromise = false,
                std::function<void(const QJsonObject& value)> done = {});
   int Page(const QString& method, const QJsonObject& params = {},
@@ -129,7 +129,6 @@ class TShockwaveFlash final : public QObject {
   QString m_failure;
   QString m_targetId;
   QString m_session;
-  int m_isolatedContext = 0;
   unsigned long m_window = 0;
   bool m_shown = false;
 

@@ -107,6 +107,15 @@ class ProgramTest : public TempFolderTest {
     PlayGame(path, m_program->Windows());
     ASSERT_TRUE(loaded.wait(20000));
     ASSERT_TRUE(QTest::qWaitFor([] { return playerwindow::IsMapped(Form2->WindowId()); }, 5000));
+    // As a user sees the game, the player has the keyboard.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] {
+          QProcess focus;
+          focus.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+          focus.waitForFinished();
+          return focus.readAllStandardOutput().trimmed().toULong() == Form2->WindowId();
+        },
+        5000));
   }
 
   // A key as the user presses it: to the window that has the keyboard.
