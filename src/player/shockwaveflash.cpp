@@ -158,6 +158,8 @@ void TShockwaveFlash::StartProcess() {
       QStringLiteral("--autoplay-policy=no-user-gesture-required"),
       QStringLiteral("--class=quillet"),
       QStringLiteral("--kiosk"),
+      // Dark while a page is not drawn yet, never white.
+      QStringLiteral("--force-dark-mode"),
       QStringLiteral("--app=about:blank"),
   };
   // Chromium cannot sandbox its renderers as root.
