@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format-19
-  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev
+  qt6-base-dev chromium
   libcurl4-openssl-dev zlib1g-dev liblzma-dev libfontconfig-dev libgtest-dev libgmock-dev libxcb1-dev
   haxe nodejs npm
   nginx-light

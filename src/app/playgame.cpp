@@ -26,11 +26,6 @@ void RunHandler(Steps steps) {
   }
 }
 
-void TellWindowSystem(TForm1& launcher, WId game) {
-  if (QWindow* window = launcher.windowHandle())
-    windowsystem::SetGameWindow(*window, game);
-}
-
 void QuitGame(const GameWindows& windows, bool resetMovie) {
   RunHandler([&] {
     windows.player.f->Stop();
@@ -38,7 +33,7 @@ void QuitGame(const GameWindows& windows, bool resetMovie) {
       windows.player.f->SetMovie(QString::fromUtf8(kIdleMovie));
     windows.player.hide();
     windows.launcher.C1->setEnabled(false);
-    TellWindowSystem(windows.launcher, 0);
+    KeepLauncherAboveGame(windows);
   });
 }
 
@@ -48,13 +43,18 @@ bool ConfirmQuit(const GameWindows& windows) {
 
 }  // namespace
 
+void KeepLauncherAboveGame(const GameWindows& windows) {
+  if (QWindow* launcher = windows.launcher.windowHandle())
+    windowsystem::SetGameWindow(*launcher,
+                                windows.player.isVisible() ? windows.player.WindowId() : 0);
+}
+
 void PlayGame(const QString& path, const GameWindows& windows) {
   RunHandler([&] {
     windows.launcher.RollUp();
     windows.launcher.C1->setEnabled(true);
     windows.player.ShowMaximized();
-    TellWindowSystem(windows.launcher, windows.player.winId());
-    windows.player.f->setVisible(true);
+    KeepLauncherAboveGame(windows);
     windows.player.f->SetMovie(path);
     windows.player.f->FocusMovie();
     windows.player.f->Play();

@@ -7,6 +7,7 @@
 #include "launcher/form1.h"
 #include "notice/form4.h"
 #include "notice/noticeonform4.h"
+#include "platform/busywait.h"
 #include "platform/dialogframe.h"
 #include "platform/systempaths.h"
 #include "platform/windowsystem.h"
@@ -35,8 +36,8 @@ TAboutBox* AboutBox = nullptr;
 
 namespace {
 
-// Lets the launcher reach the screen before the player's web engine is
-// loaded, which takes longer than the launcher needs to appear. User input
+// Lets the launcher reach the screen before the player process starts,
+// which would compete with it for the processor. User input
 // stays queued meanwhile, so no click can reach a window not yet created.
 void WaitUntilExposed(QWidget& window) {
   QElapsedTimer clock;
@@ -76,7 +77,7 @@ void Program::Start() {
 
   // Every window carries the program's icon, as the launcher does.
   QGuiApplication::setWindowIcon(m_form1->windowIcon());
-  m_form2 = std::make_unique<TForm2>(m_environment.playerFolder);
+  m_form2 = std::make_unique<TForm2>(m_environment.playerFolder, m_environment.serverAddress);
   Form2 = m_form2.get();
   m_aboutBox = std::make_unique<TAboutBox>();
   AboutBox = m_aboutBox.get();
@@ -99,7 +100,18 @@ void Program::ConnectWindows() {
   connect(launcher, &TForm1::quitGameRequested, this, [this] { QuitGameFromMenu(Windows()); });
   connect(launcher, &TForm1::escapePressed, this, [this] { QuitGameFromLauncher(Windows()); });
   connect(launcher, &TForm1::closeNoticeRequested, m_form4.get(), &QWidget::hide);
-  connect(m_form2.get(), &TForm2::escapePressed, this, [this] { QuitGameFromPlayer(Windows()); });
+  // Esc in the player during a download stops the download, as in our windows.
+  connect(m_form2.get(), &TForm2::escapePressed, this, [this] {
+    if (!CancelBusyWork())
+      QuitGameFromPlayer(Windows());
+  });
+  // A lost player (killed, or its window closed by a browser shortcut) ends the game.
+  connect(m_form2.get(), &TForm2::playerLost, launcher, [this, launcher] {
+    launcher->C1->setEnabled(false);
+    KeepLauncherAboveGame(Windows());
+  });
+  connect(m_form2->f, &TShockwaveFlash::windowChanged, this,
+          [this] { KeepLauncherAboveGame(Windows()); });
   // A right click on a playing game opens the launcher's menu.
   m_form2->f->SetPopupMenu(launcher->PopupMenu1);
 }

@@ -1,6 +1,5 @@
 #include "app/quietconsole.h"
 
-#include <QLoggingCategory>
 #include <QString>
 
 #include <cstdio>
@@ -8,10 +7,7 @@
 namespace {
 
 bool IsChatter(const QString& message) {
-  return message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")) ||
-         message == QLatin1String("Sandboxing disabled by user.") ||
-         // The player shares OpenGL contexts only once it is made, on purpose.
-         message.startsWith(QLatin1String("Attribute Qt::AA_ShareOpenGLContexts must be set"));
+  return message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"));
 }
 
 void PrintUnlessChatter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
@@ -23,6 +19,5 @@ void PrintUnlessChatter(QtMsgType type, const QMessageLogContext& context, const
 }  // namespace
 
 void QuietenLibraryChatter() {
-  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
   qInstallMessageHandler(&PrintUnlessChatter);
 }

@@ -15,6 +15,10 @@
 
 namespace {
 
+// The running wait's stop flag, for input that reaches the program outside
+// Qt's events (a key grabbed on another process's window).
+std::atomic<bool>* g_running = nullptr;
+
 // Swallows the user's input while the wait lasts, so that nothing given
 // then is acted on afterwards; Esc and closing a window ask work to stop.
 class InputGate final : public QObject {
@@ -87,6 +91,7 @@ bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>&
   std::atomic<bool> done{false};
   bool result = false;
   InputGate gate(cancelled, exits);
+  g_running = &cancelled;
   QCoreApplication::instance()->installEventFilter(&gate);
   // A posted event wakes the wait below once the work is over; it is
   // dropped with waker if it is still queued then.
@@ -101,7 +106,15 @@ bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>&
   while (!done.load())
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   worker.join();
+  g_running = nullptr;
   QCoreApplication::instance()->removeEventFilter(&gate);
   QGuiApplication::restoreOverrideCursor();
   return result;
+}
+
+bool CancelBusyWork() {
+  if (g_running == nullptr)
+    return false;
+  g_running->store(true);
+  return true;
 }

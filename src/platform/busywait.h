@@ -15,3 +15,7 @@ class QWidget;
 // work is given, and work is expected to end soon after. Returns work's result.
 bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>& work,
                   const QList<QWidget*>& exits = {});
+
+// Asks a running wait's work to stop, as Esc in one of the program's windows
+// does; false when no wait runs.
+bool CancelBusyWork();

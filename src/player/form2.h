@@ -1,40 +1,38 @@
 #pragma once
 
-#include <QWidget>
+#include <QObject>
+#include <QString>
 
-class QKeyEvent;
 class TShockwaveFlash;
 
-// The player window: shows the running game full-screen through the Flash
-// control `f`. Created once, hidden, and reused for every game.
-class TForm2 final : public QWidget {
+// The player window: the player process's own window, showing the running
+// game full-screen through the Flash control `f`. Off the screen (and out of
+// the task bar) while no game runs, and reused for every game.
+class TForm2 final : public QObject {
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(TForm2)
 
  public:
-  // Loads the Flash control from the program folder (ending in "/").
-  // Throws FlashError when the control cannot be created.
-  explicit TForm2(const QString& programFolder, QWidget* parent = nullptr);
+  // Starts the Flash control from the program folder (ending in "/"); a movie
+  // may reach gameServer. Throws FlashError when the control cannot be created.
+  explicit TForm2(const QString& programFolder, const QString& gameServer = {},
+                  QObject* parent = nullptr);
   ~TForm2() override;
 
   TShockwaveFlash* f = nullptr;
 
-  // Shows the window maximized as a borderless window was: over the whole
-  // screen, task bars and panels included. Window managers grant that to a
-  // full-screen window only; the launcher's strip still stays above it.
+  // Shows the window over the whole screen, task bars and panels included,
+  // and gives the movie the keyboard.
   void ShowMaximized();
-
-  // Key preview: sees every key pressed in this window before the control,
-  // also while the movie holds the keyboard.
-  void FormKeyDown(QKeyEvent* event);
+  void hide();
+  bool isVisible() const;
+  // The player's X window, for the launcher to stay above it (0: none yet).
+  unsigned long WindowId() const;
 
  Q_SIGNALS:
+  // Esc pressed in the player's window.
   void escapePressed();
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void changeEvent(QEvent* event) override;
-
- private:
-  void RefocusMovie();
+  // The player was lost (its process ended or its window was closed); it is
+  // off the screen and a new one is on its way.
+  void playerLost();
 };

@@ -2,7 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QWebEngineSettings>
+#include <QRegularExpression>
 
 namespace playersettings {
 
@@ -56,15 +56,22 @@ QJsonObject RuffleConfig(const FlashSettings& s, const QString& ruffleUrl) {
 }
 
 // Ruffle's scripts from the loopback server, compiling its WebAssembly, its
-// styles in its shadow root, and fetching: Ruffle, the movie, and what the
-// movie loads itself, wherever that is. No eval, workers, frames, plugins,
-// forms or other resources.
-QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl) {
+// styles in its shadow root, and fetching from the page's own origin (Ruffle,
+// the movie) and the game server only: a movie reaches no other address,
+// other local services included. No eval, workers, frames, plugins, forms or
+// other resources.
+QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl,
+                              const QString& gameServer) {
+  QString connect = QStringLiteral("'self'");
+  // An origin only: nothing in it may end the directive or add a source.
+  static const QRegularExpression origin(QStringLiteral("^https?://[A-Za-z0-9.:\\[\\]-]+$"));
+  if (origin.match(gameServer).hasMatch())
+    connect += QLatin1Char(' ') + gameServer;
   return QStringLiteral(
              "default-src 'none'; script-src 'nonce-%1' %2 'wasm-unsafe-eval'; "
-             "style-src 'unsafe-inline'; connect-src http: https:; base-uri 'none'; "
+             "style-src 'unsafe-inline'; connect-src %3; base-uri 'none'; "
              "form-action 'none'")
-      .arg(nonce, ruffleUrl);
+      .arg(nonce, ruffleUrl, connect);
 }
 
 QString HiddenRuffleParts() {
@@ -75,9 +82,9 @@ QString HiddenRuffleParts() {
 }
 
 QByteArray HostPage(const QByteArray& pageTemplate, const FlashSettings& settings,
-                    const QString& ruffleUrl, const QString& nonce) {
+                    const QString& ruffleUrl, const QString& nonce, const QString& gameServer) {
   QByteArray page = pageTemplate;
-  page.replace("@POLICY@", ContentSecurityPolicy(nonce, ruffleUrl).toUtf8());
+  page.replace("@POLICY@", ContentSecurityPolicy(nonce, ruffleUrl, gameServer).toUtf8());
   page.replace("@CONFIG@",
                QJsonDocument(RuffleConfig(settings, ruffleUrl)).toJson(QJsonDocument::Compact));
   // A JavaScript string: the JSON of a one-element array, without its brackets.
@@ -86,37 +93,9 @@ QByteArray HostPage(const QByteArray& pageTemplate, const FlashSettings& setting
   page.replace("@HIDDEN@", hidden.mid(1, hidden.size() - 2));
   page.replace("@LOAD_TIMEOUT_MS@", QByteArray::number(qint64(kMovieLoadTimeout.count())));
   page.replace("@SAVE_OVERHEAD@", QByteArray::number(kSaveOverhead));
-  page.replace("@REMEMBERED_MOVIES@", QByteArray::number(kRememberedMovies));
   page.replace("@NONCE@", nonce.toLatin1());
   page.replace("@RUFFLE_URL@", ruffleUrl.toUtf8());
   return page;
-}
-
-std::vector<BrowserSetting> BrowserSettings() {
-  using S = QWebEngineSettings;
-  return {
-      // Games have sound from the start, without a click first.
-      {S::PlaybackRequiresUserGesture, false},
-      // Nothing leaves the page: no windows, clipboard, files, plugins,
-      // full screen, screen capture or navigation by a dropped link.
-      {S::JavascriptCanOpenWindows, false},
-      {S::JavascriptCanAccessClipboard, false},
-      {S::JavascriptCanPaste, false},
-      {S::LocalContentCanAccessFileUrls, false},
-      {S::PluginsEnabled, false},
-      {S::FullScreenSupportEnabled, false},
-      {S::ScreenCaptureEnabled, false},
-      {S::NavigateOnDropEnabled, false},
-      {S::PdfViewerEnabled, false},
-      // The movie fills the view: no scroll bars or error pages over it.
-      {S::ShowScrollBars, false},
-      {S::ErrorPageEnabled, false},
-      // Ruffle draws on a plain canvas; there is no GPU to hand it.
-      {S::WebGLEnabled, false},
-      {S::Accelerated2dCanvasEnabled, false},
-      // The movie takes the keyboard when the page is loaded.
-      {S::FocusOnNavigationEnabled, true},
-  };
 }
 
 }  // namespace playersettings

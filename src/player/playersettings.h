@@ -3,15 +3,14 @@
 // Everything the player is set up with, in one place: the control's stored
 // settings, what they become in Ruffle's configuration, what of Ruffle's own
 // the page hides, how long a movie may take to load, the host page's
-// security policy, and the web view's settings. The web engine plugin only
-// applies them, so that they can be checked without starting a web engine.
+// security policy. The control only applies them, so that they can be
+// checked without starting the player process.
 
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 
 #include <chrono>
-#include <vector>
 
 // The control's stored settings, as the player window is created with them.
 struct FlashSettings {
@@ -38,14 +37,16 @@ namespace playersettings {
 QJsonObject RuffleConfig(const FlashSettings& settings, const QString& ruffleUrl);
 
 // What the host page may load and run: its own scripts (with the nonce),
-// Ruffle's, and what the movie fetches itself; nothing else.
-QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl);
+// Ruffle's, and fetches from its own origin and the game server's (an
+// origin such as "http://host:port"; anything else is left out).
+QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl,
+                              const QString& gameServer);
 
 // The host page: its template with the configuration, the policy, the
 // nonce, Ruffle's address, the parts of Ruffle it hides, the time a movie
 // may take to load and the saves' bookkeeping filled in.
 QByteArray HostPage(const QByteArray& pageTemplate, const FlashSettings& settings,
-                    const QString& ruffleUrl, const QString& nonce);
+                    const QString& ruffleUrl, const QString& nonce, const QString& gameServer);
 
 // A movie that has not shown its first frame by then is given up, and the
 // player stays empty.
@@ -54,20 +55,9 @@ inline constexpr std::chrono::milliseconds kMovieLoadTimeout{20000};
 // What a game's save is charged beyond its key and value, by the page's
 // storage as by the program's store; it also bounds the number of saves.
 inline constexpr int kSaveOverhead = 512;
-// The page and the view keep the games of this many latest movies, so that a
-// save a movie sends late still reaches its own game.
-inline constexpr int kRememberedMovies = 8;
 
 // Style for inside Ruffle's player: anything Ruffle might show of its own
 // over the movie (splash, overlays, its menu and dialogs) stays hidden.
 QString HiddenRuffleParts();
-
-// The web view's attributes (QWebEngineSettings::WebAttribute values) and
-// what each is set to.
-struct BrowserSetting {
-  int attribute;
-  bool on;
-};
-std::vector<BrowserSetting> BrowserSettings();
 
 }  // namespace playersettings

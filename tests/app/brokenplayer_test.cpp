@@ -23,11 +23,6 @@ namespace {
 class BrokenPlayerTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    const QString bin = BuildFolder("QUILLET_BIN_DIR") + QStringLiteral("/plugins/");
-    const QString plugins = MakeFolder(QStringLiteral("broken/plugins"));
-    for (const QString& name : QDir(bin).entryList(QDir::Files)) {
-      ASSERT_TRUE(QFile::link(bin + name, plugins + name));
-    }
     WriteFile(QStringLiteral("broken/ruffle/ruffle.js"), "throw new Error('broken');");
     WriteFile(QStringLiteral("broken/ruffle/0.wasm"), "");
     m_paths.emplace(MakeFolder(QStringLiteral("drive")), MakeFolder(QStringLiteral("program")));

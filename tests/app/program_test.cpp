@@ -5,6 +5,7 @@
 #include "app/busydownload.h"
 #include "launcher/form1.h"
 #include "notice/form4.h"
+#include "platform/playerwindow.h"
 #include "platform/prompt.h"
 #include "platform/systempaths.h"
 #include "player/flashtestsupport.h"
@@ -15,6 +16,8 @@
 #include "testmovies.h"
 #include "uikit/widgets.h"
 
+#include <signal.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -22,6 +25,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -32,17 +36,6 @@
 #include <optional>
 
 namespace {
-
-// Counts how often a window is hidden.
-class HideCounter final : public QObject {
- public:
-  int hides = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Hide)
-      ++hides;
-    return false;
-  }
-};
 
 // Stands in for the browser: records the addresses it is asked to open.
 class UrlCatcher : public QObject {
@@ -113,6 +106,21 @@ class ProgramTest : public TempFolderTest {
     QSignalSpy loaded(Form2->f, &TShockwaveFlash::movieLoaded);
     PlayGame(path, m_program->Windows());
     ASSERT_TRUE(loaded.wait(20000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return playerwindow::IsMapped(Form2->WindowId()); }, 5000));
+    // As a user sees the game, the player has the keyboard.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] {
+          QProcess focus;
+          focus.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+          focus.waitForFinished();
+          return focus.readAllStandardOutput().trimmed().toULong() == Form2->WindowId();
+        },
+        5000));
+  }
+
+  // A key as the user presses it: to the window that has the keyboard.
+  static void PressKey(const char* key) {
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QLatin1String(key)});
   }
 
   ScriptedPrompt prompt;
@@ -185,11 +193,10 @@ TEST_F(ProgramTest, AClickOnAnInstalledGamePlaysItFullScreen) {
   EXPECT_LE(Form1->height(), 3);
   EXPECT_TRUE(Form1->C1->isEnabled());
   EXPECT_TRUE(Form2->isVisible());
-  EXPECT_TRUE(Form2->f->isVisible());
   EXPECT_EQ(Form2->f->Movie(), path);
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  EXPECT_EQ(Form2->frameGeometry(), screen);
-  EXPECT_EQ(Form2->f->geometry(), QRect(QPoint(0, 0), screen.size()));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return playerwindow::ScreenGeometry(Form2->WindowId()) == screen; }, 5000));
   EXPECT_TRUE(ShowsMotion(*Form2->f));
 }
 
@@ -232,7 +239,8 @@ TEST_F(ProgramTest, HelpOpensTheGameServersHelpPage) {
 TEST_F(ProgramTest, EscInThePlayerAnsweredNoKeepsTheGame) {
   Play(InstallGame("anim", QStringLiteral("doudl")));
   prompt.answer = false;
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  PressKey("Escape");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !prompt.questions.isEmpty(); }, 5000));
   EXPECT_EQ(prompt.questions, QStringList{kQuit});
   EXPECT_TRUE(Form2->isVisible());
   EXPECT_TRUE(Form1->C1->isEnabled());
@@ -242,14 +250,13 @@ TEST_F(ProgramTest, EscInThePlayerAnsweredNoKeepsTheGame) {
 TEST_F(ProgramTest, EscInThePlayerAnsweredYesHidesItAndKeepsTheMovie) {
   const QString path = InstallGame("anim", QStringLiteral("doudl"));
   Play(path);
-  // The key goes wherever the keyboard is, which is the movie inside the view.
-  QWidget* focus = QApplication::focusWidget();
-  ASSERT_NE(focus, nullptr);
-  EXPECT_EQ(focus->window(), Form2);
+  // The key goes wherever the keyboard is, which is the movie in the player.
   prompt.answer = true;
-  QTest::keyClick(focus, Qt::Key_Escape, Qt::ShiftModifier);
+  PressKey("shift+Escape");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !prompt.questions.isEmpty(); }, 5000));
   EXPECT_EQ(prompt.questions, QStringList{kQuit});
   EXPECT_FALSE(Form2->isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([] { return !playerwindow::IsMapped(Form2->WindowId()); }, 5000));
   EXPECT_FALSE(Form1->C1->isEnabled());
   EXPECT_EQ(Form2->f->Movie(), path);
   // Quitting does not roll the launcher down.
@@ -258,9 +265,9 @@ TEST_F(ProgramTest, EscInThePlayerAnsweredYesHidesItAndKeepsTheMovie) {
 
 TEST_F(ProgramTest, OtherKeysInThePlayerAskNothing) {
   Play(InstallGame("input", QStringLiteral("doudl")));
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-  EXPECT_TRUE(prompt.questions.isEmpty());
+  PressKey("space");
+  PressKey("Return");
+  EXPECT_FALSE(QTest::qWaitFor([&] { return !prompt.questions.isEmpty(); }, 1500));
   EXPECT_TRUE(Form2->isVisible());
 }
 
@@ -294,14 +301,40 @@ TEST_F(ProgramTest, TheMenuItemQuitsWithoutAQuestion) {
 
 TEST_F(ProgramTest, ASecondGameReplacesTheFirstWithoutHidingThePlayer) {
   Play(InstallGame("anim", QStringLiteral("doudl")));
-  HideCounter counter;
-  Form2->installEventFilter(&counter);
+  const unsigned long window = Form2->WindowId();
+  int unmapped = 0;
+  QTimer sampler;
+  QObject::connect(&sampler, &QTimer::timeout,
+                   [&] { unmapped += playerwindow::IsMapped(window) ? 0 : 1; });
+  sampler.start(5);
   const QString second = InstallGame("input", QStringLiteral("kaifj"));
   Play(second);
-  EXPECT_EQ(counter.hides, 0);
+  sampler.stop();
+  EXPECT_EQ(unmapped, 0);
+  EXPECT_EQ(Form2->WindowId(), window);
   EXPECT_TRUE(Form2->isVisible());
   EXPECT_EQ(Form2->f->Movie(), second);
-  Form2->removeEventFilter(&counter);
+}
+
+// The player process killed, or its window closed by a browser shortcut: the
+// game counts as quit, and the next click plays in a new player.
+TEST_F(ProgramTest, ALostPlayerEndsTheGameAndTheNextClickPlays) {
+  for (const char* way : {"kill", "alt+F4"}) {
+    Play(InstallGame("anim", QStringLiteral("doudl")));
+    const qint64 pid = Form2->f->RendererProcessId();
+    if (QLatin1String(way) == QLatin1String("kill"))
+      ::kill(pid_t(pid), SIGKILL);
+    else
+      PressKey(way);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !Form1->C1->isEnabled(); }, 10000)) << way;
+    EXPECT_FALSE(Form2->isVisible()) << way;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(pid_t(pid), 0) != 0; }, 5000)) << way;
+    EXPECT_TRUE(prompt.questions.isEmpty()) << way;
+    QFile::remove(Root() + QStringLiteral("program/Common/doudl.swf"));
+  }
+  Play(InstallGame("anim", QStringLiteral("doudl")));
+  EXPECT_TRUE(Form1->C1->isEnabled());
+  EXPECT_TRUE(ShowsMotion(*Form2->f));
 }
 
 // The transfer as the program runs it: on a worker thread behind the busy wait.

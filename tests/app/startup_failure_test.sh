@@ -1,46 +1,66 @@
 #!/usr/bin/env bash
-# The built program in a program folder without Ruffle's files: the player
-# cannot be created, so start-up stops with an "Application Error" box after
-# the launcher has shown, and the process ends with code 1 once it is closed.
+# The built program where the player cannot be created: in a program folder
+# without Ruffle's files, and (as root, in a mount namespace of its own) on a
+# machine without Chromium. Start-up stops with an "Application Error" box
+# after the launcher has shown, and the process ends with code 1 once it is
+# closed, leaving no player process behind.
 # Usage: startup_failure_test.sh <program folder of the build>
 set -u
 bin=$1
 work=$(mktemp -d)
 pid=""
+failures=0
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-mkdir -p "$work/program/Common" "$work/data"
-cp "$bin/quillet" "$work/program/"
-cp -r "$bin/plugins" "$work/program/"
-
-XDG_DATA_HOME="$work/data" "$work/program/quillet" >"$work/log" 2>&1 &
-pid=$!
-
-# Polled rather than xdotool's --sync, which ends with an X error when a
-# window goes while it reads it, as windows do during start-up.
+# Windows are polled for rather than waited on with xdotool's --sync, which
+# ends with an X error when a window goes while it reads it.
 # shellcheck source=../support/xqueries.sh
 source "$(dirname "$0")/../support/xqueries.sh"
-program_pid=$pid
-launcher=$(await_window '^Quilletta$' 60)
-[ -n "$launcher" ] || { echo "FAIL: the launcher never showed"; cat "$work/log"; exit 1; }
-box=$(await_window '^Application Error$' 60)
-[ -n "$box" ] || { echo "FAIL: no Application Error box"; cat "$work/log"; exit 1; }
 
-xdotool windowactivate --sync "$box" key Return
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-  echo "FAIL: the program went on after the Application Error box"
-  exit 1
+check() { # name, then the command that starts the program
+  local name=$1
+  shift
+  "$@" >"$work/log" 2>&1 &
+  pid=$!
+  program_pid=$pid
+  launcher=$(await_window '^Quilletta$' 60)
+  [ -n "$launcher" ] || { echo "FAIL ($name): the launcher never showed"; cat "$work/log"; return 1; }
+  box=$(await_window '^Application Error$' 60)
+  [ -n "$box" ] || { echo "FAIL ($name): no Application Error box"; cat "$work/log"; return 1; }
+  xdotool windowactivate --sync "$box" key Return
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "FAIL ($name): the program went on after the Application Error box"
+    return 1
+  fi
+  wait "$pid"
+  rc=$?
+  pid=""
+  [ "$rc" -eq 1 ] || { echo "FAIL ($name): exit code $rc, not 1"; cat "$work/log"; return 1; }
+  echo "start-up failure ($name): Application Error shown, exit code 1"
+}
+
+mkdir -p "$work/program/Common" "$work/data" "$work/empty" "$work/path"
+cp "$bin/quillet" "$work/program/"
+for tool in xdotool; do ln -s "$(command -v $tool)" "$work/path/"; done
+export XDG_DATA_HOME="$work/data"
+check "no Ruffle" "$work/program/quillet" || failures=$((failures + 1))
+
+if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
+  cp -r "$bin/ruffle" "$work/program/"
+  # An empty folder over Chromium's, and a PATH without it; the same process
+  # id runs the program, so the windows are found by it.
+  check "no Chromium" unshare -m --propagation private sh -c \
+    'mount --bind "$1" /usr/lib/chromium && PATH="$2" exec "$3"' sh \
+    "$work/empty" "$work/path" "$work/program/quillet" || failures=$((failures + 1))
+else
+  echo "no Chromium case skipped: needs root and unshare"
 fi
-wait "$pid"
-rc=$?
-pid=""
-[ "$rc" -eq 1 ] || { echo "FAIL: exit code $rc, not 1"; cat "$work/log"; exit 1; }
-echo "start-up failure: Application Error shown, exit code 1"
+[ "$failures" -eq 0 ]

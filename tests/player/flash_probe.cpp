@@ -1,8 +1,9 @@
-// A control in a window of its own, for what needs a separate process: a
+// A control in a process of its own, for what needs a separate process: a
 // restart of the program (game saves) and measuring start-up.
-//   flash_probe <program folder> <movie> [x y]
+//   flash_probe <program folder> <movie> [x y [hold-ms]]
 // Prints "loaded" or "failed", then "pixel R G B" for the point (x, y) of the
-// control once the movie has shown for a moment. Exits 0 when loaded.
+// movie's 400x300 stage once the movie has shown for a moment. Exits 0 when
+// loaded.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "platform/playerwindow.h"
 #include "player/shockwaveflash.h"
 
 int main(int argc, char** argv) {
@@ -21,10 +23,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QPoint probe = args.size() >= 5 ? QPoint(args[3].toInt(), args[4].toInt()) : QPoint(5, 5);
-  TShockwaveFlash flash(args[1], nullptr);
-  flash.setWindowFlag(Qt::FramelessWindowHint);
-  flash.setGeometry(0, 0, 400, 300);
-  flash.show();
+  TShockwaveFlash flash(args[1]);
+  flash.ShowPlayer(true);
   QSignalSpy loaded(&flash, &TShockwaveFlash::movieLoaded);
   QSignalSpy failed(&flash, &TShockwaveFlash::movieFailed);
   flash.SetMovie(args[2]);
@@ -42,8 +42,10 @@ int main(int argc, char** argv) {
   QColor c;
   QTimer::singleShot(args.size() >= 6 ? args[5].toInt() : 1000, &app, [&] {
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    screen.save(QStringLiteral("/tmp/g.png"));
-    c = screen.pixelColor(flash.mapToGlobal(probe));
+    const QRect area = playerwindow::ScreenGeometry(flash.WindowId());
+    const double scale = std::min(area.width() / 400.0, area.height() / 300.0);
+    c = screen.pixelColor(area.x() + int((area.width() - 400 * scale) / 2 + probe.x() * scale),
+                          area.y() + int((area.height() - 300 * scale) / 2 + probe.y() * scale));
     app.quit();
   });
   app.exec();

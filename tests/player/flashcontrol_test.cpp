@@ -6,22 +6,16 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QMenu>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFunctions>
 #include <QProcess>
-#include <QQuickWidget>
-#include <QQuickWindow>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "flashtestsupport.h"
+#include "platform/playerwindow.h"
 #include "player/shockwaveflash.h"
 #include "support/testsupport.h"
 
@@ -73,31 +67,45 @@ class RequestRecorder {
   QTcpServer m_server;
 };
 
-// One control for the whole suite, as the program has one; it fills a
-// borderless window at the screen's corner.
+// What a user does on the X server, through xdotool: keys go to the focused
+// window, clicks to the screen.
+void Xdotool(const QStringList& args) {
+  QProcess::execute(QStringLiteral("xdotool"), args);
+}
+
+// One control for the whole suite, as the program has one; its window fills
+// the screen. The test movies' stage is 400x300, shown whole and centred.
 class FlashControlTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    host = new QWidget;
-    host->setWindowFlag(Qt::FramelessWindowHint);
-    auto* layout = new QVBoxLayout(host);
-    layout->setContentsMargins(0, 0, 0, 0);
-    flash = new TShockwaveFlash(BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'), host);
+    flash = new TShockwaveFlash(BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'));
     initialMovie = flash->Movie();
-    layout->addWidget(flash);
-    host->setGeometry(0, 0, 400, 300);
-    host->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(host));
+    flash->ShowPlayer(true);
+    ASSERT_TRUE(QTest::qWaitFor([] { return playerwindow::IsMapped(flash->WindowId()); }, 60000));
   }
   static void TearDownTestSuite() {
-    delete host;
-    host = nullptr;
+    delete flash;
+    flash = nullptr;
   }
   void SetUp() override {
     ASSERT_NE(flash, nullptr);
-    if (host->size() != QSize(400, 300))
-      host->resize(400, 300);
-    host->activateWindow();
+    flash->ShowPlayer(true);
+  }
+
+  // A point of the stage in the window, and on the screen.
+  static QPoint At(const QPoint& stage) {
+    const QRect area = playerwindow::ScreenGeometry(flash->WindowId());
+    const double scale = std::min(area.width() / 400.0, area.height() / 300.0);
+    return QPoint(int((area.width() - 400 * scale) / 2 + stage.x() * scale),
+                  int((area.height() - 300 * scale) / 2 + stage.y() * scale));
+  }
+  static QPoint OnScreen(const QPoint& stage) {
+    return At(stage) + playerwindow::ScreenGeometry(flash->WindowId()).topLeft();
+  }
+  static void Click(const QPoint& stage, const char* button = "1") {
+    const QPoint at = OnScreen(stage);
+    Xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+             QStringLiteral("click"), QLatin1String(button)});
   }
 
   // Sets the movie, plays it, and waits for its first frame.
@@ -111,24 +119,22 @@ class FlashControlTest : public ::testing::Test {
     return true;
   }
 
-  // Waits until the pixel at a point is near a colour.
-  static bool PixelBecomes(const QPoint& at, const QColor& colour, int withinMs = 5000) {
+  // Waits until the pixel at a point of the stage is near a colour.
+  static bool PixelBecomes(const QPoint& stage, const QColor& colour, int withinMs = 5000) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < withinMs) {
-      if (Near(ScreenPixel(*flash, at), colour))
+      if (Near(ScreenPixel(*flash, At(stage)), colour))
         return true;
       QTest::qWait(50);
     }
     return false;
   }
 
-  static QWidget* host;
   static TShockwaveFlash* flash;
   static QString initialMovie;
 };
 
-QWidget* FlashControlTest::host = nullptr;
 TShockwaveFlash* FlashControlTest::flash = nullptr;
 QString FlashControlTest::initialMovie;
 
@@ -157,22 +163,19 @@ TEST_F(FlashControlTest, KeysReachTheMovieWithoutAClick) {
   ASSERT_TRUE(Load(TestMovie("input")));
   const QPoint top(200, 75), bottom(200, 225);
   ASSERT_TRUE(PixelBecomes(top, kGrey));
-  flash->FocusMovie();
-  QTest::qWait(200);
-  QTest::keyClick(host->windowHandle(), Qt::Key_A);
+  Xdotool({QStringLiteral("key"), QStringLiteral("a")});
   EXPECT_TRUE(PixelBecomes(top, kRed)) << "the key press did not reach the movie";
 
-  QTest::mouseClick(host->windowHandle(), Qt::LeftButton, {}, bottom);
+  Click(bottom);
   EXPECT_TRUE(PixelBecomes(bottom, kGreen)) << "the click did not reach the movie";
 
   // Hidden and shown again, the movie takes keys at once.
-  host->hide();
-  QTest::qWait(200);
-  host->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(host));
-  host->activateWindow();
-  QTest::qWait(300);
-  QTest::keyClick(host->windowHandle(), Qt::Key_B);
+  flash->ShowPlayer(false);
+  ASSERT_TRUE(QTest::qWaitFor([] { return !playerwindow::IsMapped(flash->WindowId()); }, 5000));
+  flash->ShowPlayer(true);
+  ASSERT_TRUE(QTest::qWaitFor([] { return playerwindow::IsMapped(flash->WindowId()); }, 5000));
+  QTest::qWait(500);
+  Xdotool({QStringLiteral("key"), QStringLiteral("b")});
   EXPECT_TRUE(PixelBecomes(top, kBlue)) << "keys were lost after showing the player again";
 }
 
@@ -182,6 +185,9 @@ TEST_F(FlashControlTest, NewMovieReplacesTheOld) {
   ASSERT_TRUE(Load(TestMovie("input")));
   EXPECT_TRUE(PixelBecomes(QPoint(200, 75), kGrey));
   EXPECT_FALSE(ShowsMotion(*flash, 800)) << "the old movie still plays";
+  // Keys reach the new movie at once.
+  Xdotool({QStringLiteral("key"), QStringLiteral("a")});
+  EXPECT_TRUE(PixelBecomes(QPoint(200, 75), kRed)) << "keys did not reach the second movie";
 }
 
 TEST_F(FlashControlTest, MissingAndGarbageFilesLeaveThePlayerWorking) {
@@ -215,18 +221,44 @@ TEST_F(FlashControlTest, MissingAndGarbageFilesLeaveThePlayerWorking) {
   EXPECT_TRUE(ShowsMotion(*flash));
 }
 
-TEST_F(FlashControlTest, SurvivesTheDeathOfTheRenderer) {
-  ASSERT_TRUE(Load(TestMovie("anim")));
-  const qint64 pid = flash->RendererProcessId();
-  ASSERT_GT(pid, 0);
-  QSignalSpy lost(flash, &TShockwaveFlash::rendererLost);
-  ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
-  ASSERT_TRUE(lost.wait(10000));
-  EXPECT_FALSE(flash->IsEngineReady());
+// The player process killed, or its window closed by a browser shortcut: the
+// control says so, leaves nothing on the screen or running, and the next
+// movie plays in a new player. Shortcuts that close nothing in a kiosk window
+// leave the game playing full-screen.
+TEST_F(FlashControlTest, SurvivesTheLossOfThePlayer) {
+  const struct {
+    const char* way;
+    bool closes;
+  } rows[] = {
+      {"kill", true}, {"alt+F4", true}, {"ctrl+q", false}, {"ctrl+w", false}, {"F11", false}};
+  for (const auto& row : rows) {
+    ASSERT_TRUE(Load(TestMovie("anim"))) << row.way;
+    const qint64 pid = flash->RendererProcessId();
+    const unsigned long window = flash->WindowId();
+    ASSERT_GT(pid, 0);
+    QSignalSpy lost(flash, &TShockwaveFlash::rendererLost);
+    if (QLatin1String(row.way) == QLatin1String("kill"))
+      ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+    else
+      Xdotool({QStringLiteral("key"), QLatin1String(row.way)});
+    if (!row.closes) {
+      EXPECT_FALSE(lost.wait(1500)) << row.way;
+      EXPECT_EQ(playerwindow::ScreenGeometry(window), QGuiApplication::primaryScreen()->geometry())
+          << row.way;
+      EXPECT_TRUE(ShowsMotion(*flash)) << row.way;
+      continue;
+    }
+    ASSERT_TRUE(lost.wait(10000)) << row.way;
+    EXPECT_FALSE(flash->IsShown()) << row.way;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(static_cast<pid_t>(pid), 0) != 0; }, 5000))
+        << "the old player still runs after " << row.way;
+    EXPECT_FALSE(playerwindow::IsMapped(window)) << row.way;
 
-  ASSERT_TRUE(Load(TestMovie("anim")));
-  EXPECT_NE(flash->RendererProcessId(), pid);
-  EXPECT_TRUE(ShowsMotion(*flash));
+    flash->ShowPlayer(true);
+    ASSERT_TRUE(Load(TestMovie("anim"))) << row.way;
+    EXPECT_NE(flash->RendererProcessId(), pid);
+    EXPECT_TRUE(ShowsMotion(*flash)) << row.way;
+  }
 }
 
 TEST_F(FlashControlTest, RightClickOpensTheOwnersMenu) {
@@ -235,46 +267,43 @@ TEST_F(FlashControlTest, RightClickOpensTheOwnersMenu) {
   menu.addAction(QStringLiteral("item"));
   flash->SetPopupMenu(&menu);
   QSignalSpy requested(flash, &TShockwaveFlash::popupRequested);
-  QTest::mouseClick(host->windowHandle(), Qt::RightButton, {}, QPoint(100, 100));
+  Click(QPoint(100, 100), "3");
   ASSERT_TRUE(QTest::qWaitFor([&] { return menu.isVisible(); }, 3000));
   ASSERT_EQ(requested.size(), 1);
-  EXPECT_EQ(requested.at(0).at(0).toPoint(), host->mapToGlobal(QPoint(100, 100)));
+  EXPECT_LE((requested.at(0).at(0).toPoint() - OnScreen(QPoint(100, 100))).manhattanLength(), 2);
   menu.hide();
   flash->SetPopupMenu(nullptr);
 }
 
 TEST_F(FlashControlTest, AMovieCannotLeaveItsPage) {
   QSignalSpy reloaded(flash, &TShockwaveFlash::engineReady);
-  const qsizetype windows = QApplication::topLevelWidgets().size();
+  const unsigned long window = flash->WindowId();
   ASSERT_TRUE(Load(TestMovie("escape")));
   QTest::qWait(500);
   // A click lets a page open popups; the movie tries again then.
-  QTest::mouseClick(host->windowHandle(), Qt::LeftButton, {}, QPoint(200, 150));
+  Click(QPoint(200, 150));
   QTest::qWait(1500);
-  // Still the movie on the same page, and no other window.
-  EXPECT_TRUE(Near(ScreenPixel(*flash, QPoint(200, 150)), QColor(0, 0, 0xC0)));
+  // Still the movie on the same page, in the same window.
+  EXPECT_TRUE(Near(ScreenPixel(*flash, At(QPoint(200, 150))), QColor(0, 0, 0xC0)));
   EXPECT_TRUE(reloaded.isEmpty()) << "the page was left or reloaded";
-  EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
+  EXPECT_EQ(playerwindow::FindProcessWindow(flash->RendererProcessId()), window);
   ASSERT_TRUE(Load(TestMovie("anim")));
   EXPECT_TRUE(ShowsMotion(*flash));
 }
 
-TEST_F(FlashControlTest, FillsItsParentExactly) {
+TEST_F(FlashControlTest, FillsTheScreenExactly) {
   ASSERT_TRUE(Load(TestMovie("anim")));
   flash->Stop();
-  for (const QSize size : {QSize(640, 400), QSize(300, 500)}) {
-    host->resize(size);
-    QTest::qWait(800);
-    EXPECT_EQ(flash->geometry(), host->rect());
-    // The stage colour reaches every edge: no margins, scroll bars or page colour.
-    const QImage shown = GrabScreen(*flash);
-    ASSERT_EQ(shown.size(), size);
-    for (const QPoint corner :
-         {QPoint(1, 1), QPoint(size.width() - 2, 1), QPoint(1, size.height() - 2),
-          QPoint(size.width() - 2, size.height() - 2)})
-      EXPECT_TRUE(Near(shown.pixelColor(corner), kStage))
-          << corner.x() << "," << corner.y() << " at " << size.width() << "x" << size.height();
-  }
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_EQ(playerwindow::ScreenGeometry(flash->WindowId()), screen);
+  // The stage colour reaches every edge: no margins, scroll bars or page colour.
+  const QImage shown = GrabScreen(*flash);
+  ASSERT_EQ(shown.size(), screen.size());
+  for (const QPoint corner :
+       {QPoint(1, 1), QPoint(screen.width() - 2, 1), QPoint(1, screen.height() - 2),
+        QPoint(screen.width() - 2, screen.height() - 2)})
+    EXPECT_TRUE(Near(shown.pixelColor(corner), kStage)) << corner.x() << "," << corner.y();
+  flash->Play();
 }
 
 // A movie that tries every way into its page and into other games' saves:
@@ -300,11 +329,11 @@ TEST_F(FlashControlTest, AHostileMovieRunsNoScriptAndReachesNoOtherGame) {
   for (const QString& name : {QStringLiteral("hostile-a-"), QStringLiteral("hostile-b-")}) {
     ASSERT_TRUE(Load(copy("hostile", name + port + QStringLiteral(".swf"))));
     EXPECT_TRUE(PixelBecomes(QPoint(50, 50), kGreen)) << "ExternalInterface is there";
-    // The movie's own loads still go out.
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return recorder.Received("GET /own/" + name.toUtf8()); }, 10000));
-    QTest::qWait(1500);  // time for anything a script sent
-    EXPECT_FALSE(Near(ScreenPixel(*flash, QPoint(350, 50)), QColor(0xFF, 0xFF, 0)))
+    QTest::qWait(3000);  // time for the movie's own loads and anything a script sent
+    // Another local port is neither the game server nor the player's own.
+    EXPECT_FALSE(recorder.Received("GET /own/" + name.toUtf8()))
+        << "the movie reached another port";
+    EXPECT_FALSE(Near(ScreenPixel(*flash, At(QPoint(350, 50))), QColor(0xFF, 0xFF, 0)))
         << "another game's shared object at \"/\" reached " << name.toStdString();
   }
   for (const QByteArray& request : recorder.requests) {
@@ -320,8 +349,8 @@ TEST_F(FlashControlTest, AHostileMovieRunsNoScriptAndReachesNoOtherGame) {
   // The other game's save is as it was, and none was planted for another.
   ASSERT_TRUE(Load(victim));
   EXPECT_TRUE(PixelBecomes(middle, kLaterRun)) << "the other game's save was lost";
-  EXPECT_TRUE(Near(ScreenPixel(*flash, firstBar), kBar));
-  EXPECT_FALSE(Near(ScreenPixel(*flash, secondBar), kBar));
+  EXPECT_TRUE(Near(ScreenPixel(*flash, At(firstBar)), kBar));
+  EXPECT_FALSE(Near(ScreenPixel(*flash, At(secondBar)), kBar));
   ASSERT_TRUE(Load(copy("save", QStringLiteral("planted.swf"))));
   EXPECT_TRUE(PixelBecomes(middle, kFirstRun)) << "a save was planted for a game never played";
 }
@@ -345,32 +374,6 @@ TEST_F(FlashControlTest, ASaveOverTheBoundFailsInTheMovie) {
   ASSERT_TRUE(Load(other));
   EXPECT_TRUE(PixelBecomes(big, done));
   EXPECT_TRUE(PixelBecomes(small, done)) << "another game's flood left no room";
-}
-
-// Without a GPU, Qt Quick's OpenGL composition of the view on a software
-// rasteriser cost more than the movie and lost frames; its software renderer
-// must take over, and only then.
-TEST_F(FlashControlTest, ComposesWithoutOpenGLOnASoftwareRasteriser) {
-  ASSERT_TRUE(Load(TestMovie("anim")));
-  auto* view = flash->findChild<QQuickWidget*>();
-  ASSERT_NE(view, nullptr);
-  const auto api = view->quickWindow()->rendererInterface()->graphicsApi();
-  QOpenGLContext* shared = QOpenGLContext::globalShareContext();
-  ASSERT_NE(shared, nullptr);
-  QOffscreenSurface surface;
-  surface.create();
-  ASSERT_TRUE(shared->makeCurrent(&surface));
-  const QByteArray renderer(
-      reinterpret_cast<const char*>(shared->functions()->glGetString(GL_RENDERER)));
-  shared->doneCurrent();
-  const QRegularExpression software(QStringLiteral("llvmpipe|softpipe|software rasterizer|"
-                                                   "swiftshader|lavapipe"),
-                                    QRegularExpression::CaseInsensitiveOption);
-  EXPECT_EQ(api, software.match(QString::fromLatin1(renderer)).hasMatch()
-                     ? QSGRendererInterface::Software
-                     : QSGRendererInterface::OpenGL)
-      << renderer.constData();
-  EXPECT_TRUE(ShowsMotion(*flash));
 }
 
 // The program's saves, run as separate processes one after the other and

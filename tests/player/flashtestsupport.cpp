@@ -7,19 +7,21 @@
 #include <QScreen>
 #include <QTest>
 
+#include "platform/playerwindow.h"
+#include "player/shockwaveflash.h"
 #include "support/testsupport.h"
 
-QImage GrabScreen(const QWidget& widget) {
+QImage GrabScreen(const TShockwaveFlash& flash) {
   // Let pending frames reach the X server first.
   QCoreApplication::processEvents();
-  const QPoint origin = widget.mapToGlobal(QPoint(0, 0));
+  const QRect area = playerwindow::ScreenGeometry(flash.WindowId());
   return QGuiApplication::primaryScreen()
-      ->grabWindow(0, origin.x(), origin.y(), widget.width(), widget.height())
+      ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
       .toImage();
 }
 
-QColor ScreenPixel(const QWidget& widget, const QPoint& at) {
-  return GrabScreen(widget).pixelColor(at);
+QColor ScreenPixel(const TShockwaveFlash& flash, const QPoint& at) {
+  return GrabScreen(flash).pixelColor(at);
 }
 
 bool Near(const QColor& a, const QColor& b, int tolerance) {
@@ -27,13 +29,13 @@ bool Near(const QColor& a, const QColor& b, int tolerance) {
          std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-bool ShowsMotion(const QWidget& widget, int withinMs) {
-  const QImage first = GrabScreen(widget);
+bool ShowsMotion(const TShockwaveFlash& flash, int withinMs) {
+  const QImage first = GrabScreen(flash);
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < withinMs) {
     QTest::qWait(100);
-    if (GrabScreen(widget) != first)
+    if (GrabScreen(flash) != first)
       return true;
   }
   return false;

@@ -6,7 +6,6 @@
 
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QWebEngineSettings>
 
 #include <gtest/gtest.h>
 
@@ -60,11 +59,11 @@ TEST(PlayerSettings, OtherStoredValuesReachRuffle) {
 TEST(PlayerSettings, HostPageCarriesEverySettingAndNothingUnfilled) {
   const QByteArray pageTemplate =
       "<meta content=\"@POLICY@\"><script nonce=\"@NONCE@\">config = @CONFIG@; "
-      "hidden = @HIDDEN@; timeout = @LOAD_TIMEOUT_MS@; cost = @SAVE_OVERHEAD@; "
-      "kept = @REMEMBERED_MOVIES@;</script>"
+      "hidden = @HIDDEN@; timeout = @LOAD_TIMEOUT_MS@; cost = @SAVE_OVERHEAD@;</script>"
       "<script nonce=\"@NONCE@\" src=\"@RUFFLE_URL@ruffle.js\"></script>";
   const QString page = QString::fromUtf8(
-      playersettings::HostPage(pageTemplate, FlashSettings{}, kRuffle, QStringLiteral("feedc0de")));
+      playersettings::HostPage(pageTemplate, FlashSettings{}, kRuffle, QStringLiteral("feedc0de"),
+                               QStringLiteral("http://127.0.0.1")));
   EXPECT_FALSE(page.contains(QRegularExpression(QStringLiteral("@[A-Z_]+@")))) << qPrintable(page);
 
   const QString config =
@@ -78,7 +77,8 @@ TEST(PlayerSettings, HostPageCarriesEverySettingAndNothingUnfilled) {
 }
 
 TEST(PlayerSettings, PolicyRunsOnlyThePagesAndRufflesScripts) {
-  const QString policy = playersettings::ContentSecurityPolicy(QStringLiteral("n0nce"), kRuffle);
+  const QString policy = playersettings::ContentSecurityPolicy(QStringLiteral("n0nce"), kRuffle,
+                                                               QStringLiteral("http://127.0.0.1"));
   const QString scripts = policy.section(QStringLiteral("script-src "), 1).section(u';', 0, 0);
   EXPECT_EQ(scripts,
             QStringLiteral("'nonce-n0nce' ") + kRuffle + QStringLiteral(" 'wasm-unsafe-eval'"));
@@ -88,23 +88,27 @@ TEST(PlayerSettings, PolicyRunsOnlyThePagesAndRufflesScripts) {
     EXPECT_FALSE(policy.contains(QLatin1String(open))) << open;
 }
 
-TEST(PlayerSettings, TheViewPlaysSoundAtOnceAndOpensNothing) {
-  const auto value = [](QWebEngineSettings::WebAttribute attribute) -> int {
-    for (const playersettings::BrowserSetting& setting : playersettings::BrowserSettings()) {
-      if (setting.attribute == attribute)
-        return setting.on;
-    }
-    return -1;  // left as the engine has it
+// A movie fetches from its own origin and the game server's only: no other
+// port of 127.0.0.0/8, and nothing a malformed server address could add.
+TEST(PlayerSettings, AMovieReachesOnlyItsOwnOriginAndTheGameServer) {
+  const struct {
+    const char* server;
+    const char* connect;
+  } rows[] = {
+      {"http://127.0.0.1", "'self' http://127.0.0.1"},
+      {"http://games.example:8080", "'self' http://games.example:8080"},
+      {"", "'self'"},
+      {"http://x; script-src *", "'self'"},
+      {"http://x *", "'self'"},
   };
-  EXPECT_EQ(value(QWebEngineSettings::PlaybackRequiresUserGesture), 0);
-  for (const auto closed :
-       {QWebEngineSettings::JavascriptCanOpenWindows,
-        QWebEngineSettings::JavascriptCanAccessClipboard,
-        QWebEngineSettings::LocalContentCanAccessFileUrls, QWebEngineSettings::PluginsEnabled,
-        QWebEngineSettings::FullScreenSupportEnabled, QWebEngineSettings::NavigateOnDropEnabled,
-        QWebEngineSettings::ErrorPageEnabled, QWebEngineSettings::ShowScrollBars})
-    EXPECT_EQ(value(closed), 0) << closed;
-  EXPECT_EQ(value(QWebEngineSettings::FocusOnNavigationEnabled), 1);
+  for (const auto& row : rows) {
+    const QString policy = playersettings::ContentSecurityPolicy(QStringLiteral("n0nce"), kRuffle,
+                                                                 QString::fromUtf8(row.server));
+    EXPECT_EQ(policy.section(QStringLiteral("connect-src "), 1).section(u';', 0, 0),
+              QString::fromUtf8(row.connect))
+        << row.server;
+    EXPECT_EQ(policy.count(QStringLiteral("script-src")), 1) << row.server;
+  }
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture $(field Architecture)"
 [ -n "$(field Maintainer)" ] || fail "no maintainer"
 depends=$(field Depends)
-for need in qt6-qpa-plugins fonts-arphic-uming libcurl4; do
+for need in qt6-qpa-plugins chromium fonts-arphic-uming libcurl4; do
   grep -q "$need" <<<"$depends" || fail "Depends lacks $need: $depends"
 done
 if [ -e "$build/bin/quillet" ]; then
@@ -36,8 +36,7 @@ if [ -e "$build/bin/quillet" ]; then
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
   done
 fi
-[ -e "$build/bin/plugins/libquillet_flash.so" ] && ! grep -q libqt6webengine <<<"$depends" &&
-  fail "Depends lacks the web engine the Flash plugin links: $depends"
+grep -q libqt6webengine <<<"$depends" && fail "Depends still names Qt WebEngine: $depends"
 
 # Removing the package must leave the system's /var/opt in place.
 dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./postrm 2>/dev/null | grep -q 'mkdir -m 755 /var/opt' ||

@@ -3,10 +3,13 @@
 # colours read off the screen.
 
 # The shown windows of the program the test started ($program_pid, set by
-# the caller), whatever else runs on the display.
+# the caller) and of its player process, whatever else runs on the display.
 # shellcheck disable=SC2154
 shown_window() { # title regex -> id
-  xdotool search --all --onlyvisible --pid "$program_pid" --name "$1" 2>/dev/null | head -n1
+  local pid
+  for pid in "$program_pid" $(pgrep -P "$program_pid"); do
+    xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null
+  done | head -n1
 }
 await_window() { # title regex timeout-seconds -> id
   local end=$((SECONDS + $2)) id

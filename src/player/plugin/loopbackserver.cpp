@@ -250,6 +250,11 @@ QUrl LoopbackServer::ServeMovie(const QString& filePath) {
   return QUrl(BaseUrl() + QStringLiteral("movie/%1.swf").arg(m_movieGeneration));
 }
 
+QUrl LoopbackServer::ServePage(const QString& filePath) {
+  m_entries.insert('/' + m_token + '/', {filePath, "text/html; charset=utf-8", true});
+  return QUrl(BaseUrl());
+}
+
 void LoopbackServer::Accept() {
   while (QTcpSocket* socket = m_tcp->nextPendingConnection()) {
     if (int(m_connections.size()) >= m_limits.maxConnections) {
@@ -323,8 +328,9 @@ QByteArray LoopbackServer::ResponseHead(int status, const Entry* entry, qint64 l
   QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + ReasonPhrase(status) + "\r\n";
   if (entry) {
     head += "Content-Type: " + entry->mimeType +
-            "\r\nCache-Control: " + (entry->noStore ? "no-store" : "no-cache") +
-            "\r\nAccess-Control-Allow-Origin: " + m_allowedOrigin + "\r\n";
+            "\r\nCache-Control: " + (entry->noStore ? "no-store" : "no-cache") + "\r\n";
+    if (!m_allowedOrigin.isEmpty())
+      head += "Access-Control-Allow-Origin: " + m_allowedOrigin + "\r\n";
   } else {
     head += "Content-Type: text/plain\r\n";
   }

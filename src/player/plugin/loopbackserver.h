@@ -44,7 +44,7 @@ struct LoopbackLimits {
 class LoopbackServer final : public QObject {
  public:
   // ruffleFolder ends in "/"; allowedOrigin is the one origin given CORS
-  // access (the host page's), e.g. "quillet://player".
+  // access, or empty for none (the page is served here, of the same origin).
   LoopbackServer(const QString& ruffleFolder, const QByteArray& allowedOrigin,
                  QObject* parent = nullptr, const LoopbackLimits& limits = LoopbackLimits{});
   ~LoopbackServer() override;
@@ -63,6 +63,8 @@ class LoopbackServer final : public QObject {
   // Makes the file the one movie served and returns its new URL; any earlier
   // movie URL stops answering. An empty path serves no movie.
   QUrl ServeMovie(const QString& filePath);
+  // Serves the player's page (an HTML file) at the base URL, which it returns.
+  QUrl ServePage(const QString& filePath);
 
  private:
   friend class LoopbackConnection;

@@ -1,0 +1,66 @@
+#include "player/playerprofile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+const char kPrefix[] = "quillet-player-";
+const char kLockName[] = "quillet.lock";
+
+int OpenLock(const QString& folder) {
+  return ::open(QFile::encodeName(folder + QLatin1Char('/') + QLatin1String(kLockName)).constData(),
+                O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+}
+
+}  // namespace
+
+PlayerProfile::~PlayerProfile() {
+  Remove();
+}
+
+bool PlayerProfile::Create(const QString& parent, QString* error) {
+  QByteArray pattern =
+      QFile::encodeName(parent + QLatin1Char('/') + QLatin1String(kPrefix)) + "XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    *error = QStringLiteral("Cannot make the player's profile folder in ") + parent;
+    return false;
+  }
+  m_path = QFile::decodeName(pattern);
+  m_lock = OpenLock(m_path);
+  if (m_lock < 0 || ::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
+    *error = QStringLiteral("Cannot lock the player's profile folder ") + m_path;
+    Remove();
+    return false;
+  }
+  return true;
+}
+
+void PlayerProfile::Remove() {
+  if (!m_path.isEmpty())
+    QDir(m_path).removeRecursively();
+  m_path.clear();
+  if (m_lock >= 0)
+    ::close(m_lock);
+  m_lock = -1;
+}
+
+void PlayerProfile::RemoveStale(const QString& parent) {
+  const QDir dir(parent);
+  for (const QString& name : dir.entryList({QLatin1String(kPrefix) + QLatin1Char('*')},
+                                           QDir::Dirs | QDir::NoSymLinks | QDir::Hidden)) {
+    const QString folder = dir.filePath(name);
+    if (!QFileInfo(folder).isWritable() || QFileInfo(folder).ownerId() != ::geteuid())
+      continue;
+    const int lock = OpenLock(folder);
+    if (lock < 0)
+      continue;
+    if (::flock(lock, LOCK_EX | LOCK_NB) == 0)
+      QDir(folder).removeRecursively();
+    ::close(lock);
+  }
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The player process's profile folder, private to one program instance:
+// made empty at start, locked while the instance lives, removed when it
+// ends. A folder left by a crash (its lock gone with the process) is swept
+// by the next instance.
+class PlayerProfile {
+ public:
+  PlayerProfile() = default;
+  ~PlayerProfile();
+  PlayerProfile(const PlayerProfile&) = delete;
+  PlayerProfile& operator=(const PlayerProfile&) = delete;
+
+  // Makes and locks a fresh folder under parent; false with a reason on failure.
+  bool Create(const QString& parent, QString* error);
+  // Removes the folder now (the player process must be gone).
+  void Remove();
+  QString Path() const { return m_path; }
+
+  // Removes every folder under parent that no living instance holds.
+  static void RemoveStale(const QString& parent);
+
+ private:
+  QString m_path;
+  int m_lock = -1;
+};
