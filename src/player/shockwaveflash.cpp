@@ -181,6 +181,11 @@ void TShockwaveFlash::StartProcess() {
     if (e == QProcess::FailedToStart && process == m_process)
       Lose();
   });
+  // Its window shows for a moment before the program withdraws it at start:
+  // dark, as the player's stage, not the light theme's grey.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("GTK_THEME"), QStringLiteral("Adwaita:dark"));
+  m_process->setProcessEnvironment(environment);
   m_process->start(m_executable, args);
   ::close(childReads);
   ::close(childWrites);
