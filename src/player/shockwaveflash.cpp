@@ -551,21 +551,20 @@ bool TShockwaveFlash::Revive(QString* error) {
 }
 
 void TShockwaveFlash::Play() {
-  QString error;
-  if (!Revive(&error))
-    throw FlashError(error);
-  m_playing = true;
-  if (m_state == State::Ready)
-    Evaluate(QStringLiteral("quillet.play()"));
+  SetPlaying(true);
 }
 
 void TShockwaveFlash::Stop() {
+  SetPlaying(false);
+}
+
+void TShockwaveFlash::SetPlaying(bool playing) {
   QString error;
   if (!Revive(&error))
     throw FlashError(error);
-  m_playing = false;
+  m_playing = playing;
   if (m_state == State::Ready)
-    Evaluate(QStringLiteral("quillet.stop()"));
+    Evaluate(playing ? QStringLiteral("quillet.play()") : QStringLiteral("quillet.stop()"));
 }
 
 void TShockwaveFlash::FocusMovie() {

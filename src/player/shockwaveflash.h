@@ -106,6 +106,7 @@ class TShockwaveFlash final : public QObject {
   int PullSaves(const QString& game);
   void ApplySaves(const QString& game, const QJsonArray& entries);
   bool Revive(QString* error);
+  void SetPlaying(bool playing);
   // Ruffle names a shared object after the page's address, which changes with
   // every run; the store keeps it under the name earlier versions gave it.
   QString StoredKey(const QString& pageKey) const;

@@ -453,10 +453,16 @@ QImage AboutPicture(int scale) {
   return image;
 }
 
-QImage CheckMarkGlyph(int scale) {
-  QImage image(16 * scale, 16 * scale, QImage::Format_ARGB32_Premultiplied);
+// A transparent square of side logical pixels, drawn at scale device pixels each.
+static QImage ClearSquare(int side, int scale) {
+  QImage image(side * scale, side * scale, QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(scale);
   image.fill(Qt::transparent);
+  return image;
+}
+
+QImage CheckMarkGlyph(int scale) {
+  QImage image = ClearSquare(16, scale);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(QColor(0, 128, 0), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -465,9 +471,7 @@ QImage CheckMarkGlyph(int scale) {
 }
 
 QImage QuestionIcon(int scale) {
-  QImage image(32 * scale, 32 * scale, QImage::Format_ARGB32_Premultiplied);
-  image.setDevicePixelRatio(scale);
-  image.fill(Qt::transparent);
+  QImage image = ClearSquare(32, scale);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   QPainterPath bubble;

@@ -304,7 +304,7 @@ TEST_F(ProgramTest, ASecondGameReplacesTheFirstWithoutHidingThePlayer) {
   const unsigned long window = Form2->WindowId();
   int unmapped = 0;
   QTimer sampler;
-  QObject::connect(&sampler, &QTimer::timeout,
+  QObject::connect(&sampler, &QTimer::timeout, &sampler,
                    [&] { unmapped += playerwindow::IsMapped(window) ? 0 : 1; });
   sampler.start(5);
   const QString second = InstallGame("input", QStringLiteral("kaifj"));
