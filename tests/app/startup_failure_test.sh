@@ -57,7 +57,11 @@ if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
   cp -r "$bin/ruffle" "$work/program/"
   # An empty folder over Chromium's, and a PATH without it; the same process
   # id runs the program, so the windows are found by it.
-  check "no Chromium" unshare -m --propagation private sh -c \
+  # In a chroot "/" is no mount point, so its propagation cannot be made
+  # private; a chroot's mounts are then expected to be private already.
+  propagation=private
+  unshare -m --propagation private true 2>/dev/null || propagation=unchanged
+  check "no Chromium" unshare -m --propagation "$propagation" sh -c \
     'mount --bind "$1" /usr/lib/chromium && PATH="$2" exec "$3"' sh \
     "$work/empty" "$work/path" "$work/program/quillet" || failures=$((failures + 1))
 else

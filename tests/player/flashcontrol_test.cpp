@@ -392,7 +392,8 @@ TEST(FlashSaves, SurviveRestartsAndASecondCopy) {
                    QString::number(at.x()), QString::number(at.y()), QString::number(holdMs)});
   };
   auto pixelOf = [](QProcess& process) {
-    EXPECT_TRUE(process.waitForFinished(90000));
+    // Qt 6.8 answers false for a process whose end it has already seen.
+    EXPECT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(90000));
     const QByteArray out = process.readAllStandardOutput();
     EXPECT_TRUE(out.contains("loaded")) << out.toStdString();
     const QList<QByteArray> words = out.mid(out.indexOf("pixel")).trimmed().split(' ');
