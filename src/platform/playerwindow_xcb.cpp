@@ -76,7 +76,8 @@ void Watch(unsigned long window, std::function<void()> onMapped) {
   if (c == nullptr || window == 0)
     return;
   Watcher()->callbacks.insert(xcb_window_t(window), std::move(onMapped));
-  const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  // Key presses too: a manager may leave the Esc grab below unused (icewm).
+  const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_KEY_PRESS;
   xcb_change_window_attributes(c, xcb_window_t(window), XCB_CW_EVENT_MASK, &mask);
   xcb_flush(c);
 }
@@ -132,30 +133,33 @@ bool IsBrowserWindowOf(xcb_connection_t* c, xcb_window_t window, qint64 pid) {
          Cardinal(c, window, "_NET_WM_PID") == std::uint32_t(pid);
 }
 
-unsigned long FindProcessWindow(qint64 pid) {
-  xcb_connection_t* c = x11::QtConnection();
-  if (c == nullptr || pid <= 0)
-    return 0;
-  // The process also owns a never-mapped leader and an off-screen clipboard
-  // window; its browser window is the one it maps, on the root until the
-  // window manager puts it in a frame of its own.
-  const auto tree = x11::Take(xcb_query_tree_reply(c, xcb_query_tree(c, RootOf(c)), nullptr));
+// The browser window below window, down to depth levels of frames.
+static xcb_window_t FindBrowserWindow(xcb_connection_t* c, xcb_window_t window, qint64 pid,
+                                      int depth) {
+  const auto tree = x11::Take(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
   if (!tree)
     return 0;
   const xcb_window_t* children = xcb_query_tree_children(tree.get());
   for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
     if (IsBrowserWindowOf(c, children[i], pid))
       return children[i];
-    const auto frame = x11::Take(xcb_query_tree_reply(c, xcb_query_tree(c, children[i]), nullptr));
-    if (!frame)
-      continue;
-    const xcb_window_t* inner = xcb_query_tree_children(frame.get());
-    for (int j = 0; j < xcb_query_tree_children_length(frame.get()); ++j) {
-      if (IsBrowserWindowOf(c, inner[j], pid))
-        return inner[j];
+    if (depth > 1) {
+      if (const xcb_window_t found = FindBrowserWindow(c, children[i], pid, depth - 1))
+        return found;
     }
   }
   return 0;
+}
+
+unsigned long FindProcessWindow(qint64 pid) {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || pid <= 0)
+    return 0;
+  // The process also owns a never-mapped leader and an off-screen clipboard
+  // window; its browser window is the one it maps, on the root until the
+  // window manager puts it in a frame of its own (icewm's holds it two
+  // levels down).
+  return FindBrowserWindow(c, RootOf(c), pid, 3);
 }
 
 void Withdraw(unsigned long window) {

@@ -303,6 +303,8 @@ answer_yes() {
 }
 
 if play "first game"; then
+  # The user presses Esc once the game has the keyboard.
+  await 10 focus "is $player" || fail "the game did not take the keyboard ($seen has it)"
   input key Escape
   answer_yes "Esc in the game"
   await 10 launcher_geometry strip || fail "after the game the launcher is at $seen"
