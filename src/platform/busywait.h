@@ -7,15 +7,10 @@
 
 class QWidget;
 
-// Runs work on a worker thread and waits for it on the calling (user
-// interface) thread with the busy pointer showing. Meanwhile windows keep
-// painting and timers keep firing, but keyboard and mouse input is dropped,
-// except clicks on the widgets in exits (a window's close button). An Esc, a
-// window closed by the user, or the window of an exit closing sets the flag
-// work is given, and work is expected to end soon after. Returns work's result.
+// Runs work on a worker thread while the UI thread shows the busy pointer and
+// drops input except clicks on `exits`; Esc or a closed window sets `cancelled`.
 bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>& work,
                   const QList<QWidget*>& exits = {});
 
-// Asks a running wait's work to stop, as Esc in one of the program's windows
-// does; false when no wait runs.
+// Cancels a running wait's work as Esc would; false when no wait runs.
 bool CancelBusyWork();

@@ -12,7 +12,6 @@ bool LocalFileSystem::DirectoryExists(const QString& path) const {
 }
 
 bool LocalFileSystem::CreateDirectory(const QString& path) {
-  // One level only, and false when the folder exists already: the folder
-  // choice of a download depends on both.
+  // One level, false if it exists: the download's folder choice relies on both.
   return QDir().mkdir(path);
 }

@@ -8,8 +8,7 @@ class FileSystem {
   virtual ~FileSystem() = default;
   virtual bool FileExists(const QString& path) const = 0;
   virtual bool DirectoryExists(const QString& path) const = 0;
-  // Creates one folder whose parent must already exist. False when the
-  // folder could not be created, which includes the case that it exists.
+  // The parent must exist; false also when the folder already exists.
   virtual bool CreateDirectory(const QString& path) = 0;
 };
 

@@ -1,9 +1,7 @@
 #pragma once
 
-// Reading the system's font configuration takes several milliseconds that
-// nothing else needs: a warm-up started before the application object lets
-// that reading overlap the connection to the display. Construct it first
-// thing in main; it waits for its thread when it goes.
+// Reads the font configuration on a thread, overlapping the display connection.
+// Construct it first thing in main.
 
 #include <thread>
 

@@ -8,12 +8,8 @@
 #include <functional>
 #include <utility>
 
-// The confirmation prompt as a modal message box: title "Confirm", question
-// icon, "&Yes" (default, Enter) and "&No" (cancel, Esc), centred on the screen.
-// The question is lettered in the font `questionFont` gives, asked for when
-// a box opens: a face whose full-width comma reads as one (the default
-// face's looks like a full stop). `icon`, when given, stands for the style's
-// question icon, which has no pixels for high-DPI screens.
+// `questionFont`: a face whose full-width comma does not look like a full stop.
+// `icon` replaces the style's question icon, which has no high-DPI pixels.
 class MessageBoxPrompt final : public ConfirmationPrompt {
  public:
   explicit MessageBoxPrompt(std::function<QFont()> questionFont,

@@ -155,10 +155,8 @@ unsigned long FindProcessWindow(qint64 pid) {
   xcb_connection_t* c = x11::QtConnection();
   if (c == nullptr || pid <= 0)
     return 0;
-  // The process also owns a never-mapped leader and an off-screen clipboard
-  // window; its browser window is the one it maps, on the root until the
-  // window manager puts it in a frame of its own (icewm's holds it two
-  // levels down).
+  // Skips the process's never-mapped leader and clipboard windows; icewm holds
+  // the browser window two frames down.
   return FindBrowserWindow(c, RootOf(c), pid, 3);
 }
 
@@ -185,8 +183,7 @@ void ShowFullScreen(unsigned long window) {
   // Black, as the empty player's stage, until the process draws again.
   const std::uint32_t black = xcb_setup_roots_iterator(xcb_get_setup(c)).data->black_pixel;
   xcb_change_window_attributes(c, xcb_window_t(window), XCB_CW_BACK_PIXEL, &black);
-  // The manager dropped the window's states when it was withdrawn; asked for
-  // before mapping, full screen covers every panel, whatever the screen's size.
+  // Withdrawal dropped the states; set before mapping, full screen covers every panel.
   const xcb_atom_t fullScreen = x11::Atom(c, "_NET_WM_STATE_FULLSCREEN");
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window), x11::Atom(c, "_NET_WM_STATE"),
                       XCB_ATOM_ATOM, 32, 1, &fullScreen);

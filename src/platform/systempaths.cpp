@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 
 QString HostSystemPaths::SystemDriveRoot() const {
-  // Linux has a single root for the whole machine.
   return QStringLiteral("/");
 }
 

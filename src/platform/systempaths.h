@@ -4,14 +4,12 @@
 
 #include <utility>
 
-// Where the machine-wide and the program's own folders are. Every folder
-// ends with "/" so that paths are built by plain concatenation.
+// Every folder ends with "/" so that paths are built by plain concatenation.
 class SystemPaths {
  public:
   virtual ~SystemPaths() = default;
   // The root of the system drive: one fixed folder per machine.
   virtual QString SystemDriveRoot() const = 0;
-  // The folder of the running executable.
   virtual QString ProgramFolder() const = 0;
 };
 

@@ -1,8 +1,6 @@
 #pragma once
 
-// The X11 requests that the window system, the dialogs, the busy wait and
-// the tests all make, over Qt's own connection to the X server, with each
-// reply freed when it goes.
+// X11 requests shared by the window code and the tests, over Qt's connection.
 
 #include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
@@ -39,8 +37,7 @@ inline xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
   return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-// Whether the window manager of `root`'s screen says it knows `name` (EWMH
-// _NET_SUPPORTED).
+// Whether `name` is in the window manager's _NET_SUPPORTED.
 inline bool ManagerSupports(xcb_connection_t* c, xcb_window_t root, const char* name) {
   const xcb_atom_t wanted = Atom(c, name);
   const auto reply = Take(xcb_get_property_reply(
@@ -52,8 +49,7 @@ inline bool ManagerSupports(xcb_connection_t* c, xcb_window_t root, const char* 
   return std::find(atoms, atoms + count, wanted) != atoms + count;
 }
 
-// WM_STATE as the window manager set it (ICCCM: 0 withdrawn, 1 normal,
-// 3 iconic), or nothing while it manages nothing.
+// ICCCM WM_STATE (0 withdrawn, 1 normal, 3 iconic); none while unmanaged.
 inline std::optional<std::uint32_t> WmState(xcb_connection_t* c, xcb_window_t window) {
   const xcb_atom_t wmState = Atom(c, "WM_STATE");
   const auto reply = Take(
@@ -63,8 +59,7 @@ inline std::optional<std::uint32_t> WmState(xcb_connection_t* c, xcb_window_t wi
   return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
 }
 
-// Where the window itself (its client area) stands on the screen, and its
-// size; empty when the server knows no such window.
+// The client area on the screen; empty when the server knows no such window.
 inline QRect ScreenGeometry(xcb_connection_t* c, xcb_window_t window) {
   const auto geometry = Take(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
   if (!geometry)
