@@ -12,8 +12,7 @@
 
 namespace {
 
-// More than any answer the program asks for (a game's saves are bounded far
-// below); beyond it the other side is not speaking the protocol.
+// Far above any answer asked for: beyond it the other side is not speaking the protocol.
 constexpr qsizetype kMaxMessageBytes = 64 * 1024 * 1024;
 
 void MakeNonBlocking(int fd) {

@@ -10,9 +10,8 @@
 
 class QSocketNotifier;
 
-// The DevTools protocol over the player process's pipe: JSON messages, each
-// ended by a NUL byte. Commands get an id; their answers come back to the
-// callback given with them, events as the event signal.
+// The DevTools protocol over the player process's pipe: NUL-ended JSON messages;
+// answers reach the callback sent with their command, events the event signal.
 class DevToolsPipe final : public QObject {
   Q_OBJECT
 
@@ -26,8 +25,7 @@ class DevToolsPipe final : public QObject {
 
   int Send(const QString& method, const QJsonObject& params = {}, const QString& session = {},
            Answer answer = {});
-  // Blocks for the answer to command id, handling what else comes meanwhile;
-  // false when it did not come within ms. For the program's last words only.
+  // Blocks, handling other messages meanwhile: for the program's last words only.
   bool WaitFor(int id, int ms);
   bool IsBroken() const { return m_broken; }
 

@@ -5,9 +5,8 @@
 
 class TShockwaveFlash;
 
-// The player window: the player process's own window, showing the running
-// game full-screen through the Flash control `f`. Off the screen (and out of
-// the task bar) while no game runs, and reused for every game.
+// The player process's own window, showing the game full-screen through the Flash
+// control `f`; off the screen while no game runs, and reused for every game.
 class TForm2 final : public QObject {
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(TForm2)
@@ -21,8 +20,7 @@ class TForm2 final : public QObject {
 
   TShockwaveFlash* f = nullptr;
 
-  // Shows the window over the whole screen, task bars and panels included,
-  // and gives the movie the keyboard.
+  // Over task bars and panels too, with the keyboard on the movie.
   void ShowMaximized();
   void hide();
   bool isVisible() const;
@@ -30,9 +28,7 @@ class TForm2 final : public QObject {
   unsigned long WindowId() const;
 
  Q_SIGNALS:
-  // Esc pressed in the player's window.
   void escapePressed();
-  // The player was lost (its process ended or its window was closed); it is
-  // off the screen and a new one is on its way.
+  // Its process ended or its window closed; a new player is on its way.
   void playerLost();
 };

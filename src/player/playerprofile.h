@@ -2,10 +2,8 @@
 
 #include <QString>
 
-// The player process's profile folder, private to one program instance:
-// made empty at start, locked while the instance lives, removed when it
-// ends. A folder left by a crash (its lock gone with the process) is swept
-// by the next instance.
+// The player's profile folder, private to one instance and locked while it lives;
+// the next instance sweeps one left by a crash.
 class PlayerProfile {
  public:
   PlayerProfile() = default;

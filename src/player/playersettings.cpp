@@ -6,23 +6,9 @@
 
 namespace playersettings {
 
-// How the stored settings map onto Ruffle's configuration:
-//   Movie             the movie loaded first (a path that does not exist shows nothing)
-//   Playing           autoplay "on"
-//   Loop              none: Ruffle always loops the main timeline, as Flash does by default
-//   Quality2 "High"   quality "high"
-//   SAlign            salign
-//   Menu false        contextMenu "off", menu false: the program supplies the menu
-//   Base              none: a Windows path means nothing here; relative URLs resolve
-//                     against the host page
-//   AllowScriptAccess none: a movie never runs script in the page, whatever the
-//                     setting says (the Flash control talked to the program, not
-//                     to a web page, so ExternalInterface and javascript: URLs
-//                     reached no script); allowScriptAccess is false
-//   Scale "ShowAll"   scale "showAll", letterbox "off" (the stage colour fills the area)
-//   BGColor           backgroundColor (empty: the movie's own colour)
-//   WMode "Window"    wmode "window"
-//   DeviceFont, EmbedMovie, SeamlessTabbing: no meaning for Ruffle
+// Unmapped: Loop (Ruffle always loops, as Flash did), Base (a Windows path means
+// nothing here), DeviceFont, EmbedMovie, SeamlessTabbing. Scripts stay off whatever
+// AllowScriptAccess says: the control's movies never talked to a web page.
 QJsonObject RuffleConfig(const FlashSettings& s, const QString& ruffleUrl) {
   QJsonObject config{
       {QStringLiteral("publicPath"), ruffleUrl},
@@ -43,8 +29,7 @@ QJsonObject RuffleConfig(const FlashSettings& s, const QString& ruffleUrl) {
       {QStringLiteral("allowFullscreen"), false},
       {QStringLiteral("openUrlMode"), QStringLiteral("deny")},
       {QStringLiteral("polyfills"), false},
-      // Ruffle would keep a hidden movie running from a worker, which the
-      // page does not allow; it pauses then, and goes on when shown again.
+      // Ruffle's hidden-movie worker is not allowed by the page; it pauses instead.
       {QStringLiteral("backgroundExecutionMode"), QStringLiteral("none")},
       {QStringLiteral("upgradeToHttps"), false},
       {QStringLiteral("preferredRenderer"), QStringLiteral("canvas")},
@@ -55,11 +40,8 @@ QJsonObject RuffleConfig(const FlashSettings& s, const QString& ruffleUrl) {
   return config;
 }
 
-// Ruffle's scripts from the loopback server, compiling its WebAssembly, its
-// styles in its shadow root, and fetching from the page's own origin (Ruffle,
-// the movie) and the game server only: a movie reaches no other address,
-// other local services included. No eval, workers, frames, plugins, forms or
-// other resources.
+// A movie reaches only the page's origin and the game server, no other local
+// service; no eval, workers, frames, plugins or forms.
 QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl,
                               const QString& gameServer) {
   QString connect = QStringLiteral("'self'");

@@ -1,10 +1,7 @@
 #pragma once
 
-// Everything the player is set up with, in one place: the control's stored
-// settings, what they become in Ruffle's configuration, what of Ruffle's own
-// the page hides, how long a movie may take to load, the host page's
-// security policy. The control only applies them, so that they can be
-// checked without starting the player process.
+// Everything the player is set up with, in one place, so that it can be checked
+// without starting the player process.
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -42,22 +39,17 @@ QJsonObject RuffleConfig(const FlashSettings& settings, const QString& ruffleUrl
 QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl,
                               const QString& gameServer);
 
-// The host page: its template with the configuration, the policy, the
-// nonce, Ruffle's address, the parts of Ruffle it hides, the time a movie
-// may take to load and the saves' bookkeeping filled in.
+// The host page's template with the configuration, policy, nonce and bounds filled in.
 QByteArray HostPage(const QByteArray& pageTemplate, const FlashSettings& settings,
                     const QString& ruffleUrl, const QString& nonce, const QString& gameServer);
 
-// A movie that has not shown its first frame by then is given up, and the
-// player stays empty.
+// A movie with no first frame by then is given up; the player stays empty.
 inline constexpr std::chrono::milliseconds kMovieLoadTimeout{20000};
 
-// What a game's save is charged beyond its key and value, by the page's
-// storage as by the program's store; it also bounds the number of saves.
+// Charged per save beyond key and value, by page and store alike; it bounds the count.
 inline constexpr int kSaveOverhead = 512;
 
-// Style for inside Ruffle's player: anything Ruffle might show of its own
-// over the movie (splash, overlays, its menu and dialogs) stays hidden.
+// Anything of Ruffle's own over the movie (splash, overlays, menu, dialogs) stays hidden.
 QString HiddenRuffleParts();
 
 }  // namespace playersettings

@@ -181,8 +181,7 @@ void TShockwaveFlash::StartProcess() {
     if (e == QProcess::FailedToStart && process == m_process)
       Lose();
   });
-  // Its window shows for a moment before the program withdraws it at start:
-  // dark, as the player's stage, not the light theme's grey.
+  // Dark, like the stage, for the moment its window shows before it is withdrawn.
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("GTK_THEME"), QStringLiteral("Adwaita:dark"));
   m_process->setProcessEnvironment(environment);
@@ -250,8 +249,7 @@ void TShockwaveFlash::FindWindow() {
     if ((!m_shown || m_state == State::Starting) && window == m_window)
       playerwindow::Withdraw(window);
   });
-  // Esc comes to the program from the X server: the page never sees it, and
-  // nothing in it can make it up.
+  // From the X server: the page never sees Esc and cannot make it up.
   playerwindow::TakeEscape(window, [this] {
     if (m_shown)
       Q_EMIT escapePressed();
@@ -339,9 +337,7 @@ void TShockwaveFlash::Attach(const QString& targetId) {
                                                                {QStringLiteral("g"), 0},
                                                                {QStringLiteral("b"), 0},
                                                                {QStringLiteral("a"), 1}}}});
-        // The page asks for the program's menu on a right click. A page
-        // script could ask too, but a menu is all it would get, and only
-        // while a game is shown.
+        // A page script could ask too, but would get only the menu, only over a game.
         Page(QStringLiteral("Runtime.addBinding"),
              QJsonObject{{QStringLiteral("name"), QStringLiteral("quilletMenu")}});
         Page(QStringLiteral("Runtime.enable"));
@@ -398,8 +394,7 @@ void TShockwaveFlash::PageLoaded() {
 
 void TShockwaveFlash::SetMovie(const QString& fullPath) {
   m_movie = fullPath;
-  // Only a regular file within the bound is served, judged before any of it
-  // is read; anything else leaves the player empty.
+  // Only a regular file within the bound is served, judged before any of it is read.
   QString refused;
   const bool playable = IsPlayableMovieFile(fullPath, &refused);
   const QFileInfo info(fullPath);
@@ -505,8 +500,7 @@ void TShockwaveFlash::ApplySaves(const QString& game, const QJsonArray& entries)
       known.insert(it.key(), it.value());
       continue;
     }
-    // Refused (over the game's bound, or the disk failed): the storage is set
-    // back to what is kept.
+    // Refused (over the bound, or the disk failed): the storage goes back to what is kept.
     if (!inStorage)
       continue;
     const QString kept = m_saves.Read(game, it.key());
@@ -524,8 +518,7 @@ void TShockwaveFlash::ApplySaves(const QString& game, const QJsonArray& entries)
     if (!now.contains(key) && m_saves.Remove(game, key))
       known.remove(key);
   }
-  // The game's last read after it was replaced or quit: its saves reach the
-  // disk now rather than at the store's next turn.
+  // The game's last read: its saves reach the disk now, not at the store's next turn.
   if (!inStorage) {
     m_known.remove(game);
     m_saves.Flush();

@@ -26,37 +26,27 @@ class FlashError : public std::runtime_error {
   QString Message() const { return QString::fromUtf8(what()); }
 };
 
-// The Flash control `f`: plays movie files with Ruffle in the player process,
-// Chromium, which shows them in a full-screen window of its own and is
-// driven over its DevTools pipe. The process is started with the control
-// (warm, so that a game starts fast) and again after it is lost; its window
-// is off the screen until ShowPlayer. A loopback server gives the page, Ruffle
-// and the movie, all of one origin. The program answers the movie's Esc and
-// right clicks from the X server, never from the page.
+// The Flash control `f`: Ruffle in Chromium, driven over its DevTools pipe and kept
+// warm so that a game starts fast. A loopback server gives page, Ruffle and movie
+// one origin; Esc and right clicks come from the X server, never from the page.
 class TShockwaveFlash final : public QObject {
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(TShockwaveFlash)
 
  public:
-  // Finds Chromium and Ruffle (the program folder's ruffle/) and starts the
-  // player process. Throws FlashError when either is missing. The control
-  // starts with its stored settings: Movie "C:\Flash\chid.swf", playing when
-  // loaded, no menu of its own, movie scaled to show all of it. A movie may
-  // reach its own server and gameServer (an origin) only.
+  // Throws FlashError when Chromium or Ruffle (the program folder's ruffle/) is
+  // missing. A movie may reach its own server and gameServer (an origin) only.
   explicit TShockwaveFlash(const QString& programFolder, const QString& gameServer = {},
                            QObject* parent = nullptr);
   ~TShockwaveFlash() override;
 
-  // Loads the movie file at fullPath, replacing what was loaded, and plays it
-  // once loaded. A path that is not a readable movie leaves the player empty;
-  // so does one that is not a regular file or is too large to be a game,
-  // which also throws FlashError.
+  // An unreadable movie leaves the player empty; so does a file that is not regular
+  // or is too large to be a game, which also throws FlashError.
   void SetMovie(const QString& fullPath);
   QString Movie() const { return m_movie; }
   // Start or resume, and stop playback. Throw FlashError on failure.
   void Play();
   void Stop();
-  // Gives the keyboard focus to the movie, so that keys reach it.
   void FocusMovie();
   // The menu that a right click on the movie opens (nullptr: none).
   void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
@@ -66,8 +56,7 @@ class TShockwaveFlash final : public QObject {
   // The player's X window (0 while it has none).
   unsigned long WindowId() const { return m_window; }
 
-  // For tests and benchmarks: whether Ruffle is loaded in the page, and the
-  // player process (0 while there is none).
+  // For tests and benchmarks; the process id is 0 while there is none.
   bool IsEngineReady() const { return m_state == State::Ready; }
   qint64 RendererProcessId() const;
   // The tail of what the player process said on its error output.
@@ -78,11 +67,9 @@ class TShockwaveFlash final : public QObject {
   void engineFailed(const QString& error);
   void movieLoaded();
   void movieFailed();
-  // The player process ended, its window closed or its pipe broke; a new one
-  // is started at once.
+  // The process ended, its window closed or its pipe broke; a new one starts at once.
   void rendererLost();
   void popupRequested(const QPoint& globalPos);
-  // Esc pressed in the player's window.
   void escapePressed();
   // The player's window appeared (after a start or restart).
   void windowChanged(unsigned long window);
@@ -107,8 +94,8 @@ class TShockwaveFlash final : public QObject {
   void ApplySaves(const QString& game, const QJsonArray& entries);
   bool Revive(QString* error);
   void SetPlaying(bool playing);
-  // Ruffle names a shared object after the page's address, which changes with
-  // every run; the store keeps it under the name earlier versions gave it.
+  // Ruffle keys a shared object by the page's address, new each run; the store
+  // keeps it under the name earlier versions gave it.
   QString StoredKey(const QString& pageKey) const;
   QString PageKey(const QString& storedKey) const;
 

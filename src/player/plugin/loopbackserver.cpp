@@ -16,13 +16,11 @@
 
 namespace {
 
-// A file is sent in pieces, with no more than this queued on the socket: a
-// 14 MB .wasm never sits in memory whole.
+// At most this is queued on the socket: a 14 MB .wasm never sits in memory whole.
 constexpr qint64 kPieceBytes = 64 * 1024;
 constexpr qint64 kQueuedBytes = 256 * 1024;
 
 QByteArray RandomToken() {
-  // 16 bytes from the system's generator: 128 bits, as 32 hex digits.
   QByteArray bytes(16, Qt::Uninitialized);
   QRandomGenerator::system()->generate(bytes.begin(), bytes.end());
   return bytes.toHex();
@@ -49,8 +47,7 @@ QByteArray ReasonPhrase(int status) {
   }
 }
 
-// The lines of a request head (without its closing blank line), split at
-// CRLF only.
+// Split at CRLF only, without the closing blank line.
 QList<QByteArray> HeadLines(const QByteArray& head) {
   QList<QByteArray> lines;
   qsizetype from = 0;
@@ -65,8 +62,7 @@ QList<QByteArray> HeadLines(const QByteArray& head) {
 
 }  // namespace
 
-// One client connection: it reads a bounded request head, then answers and
-// closes, reading nothing more.
+// Reads a bounded request head, then answers and closes, reading nothing more.
 class LoopbackConnection final : public QObject {
  public:
   LoopbackConnection(LoopbackServer& server, QTcpSocket* socket)
@@ -88,7 +84,6 @@ class LoopbackConnection final : public QObject {
 
   bool HasHead() const { return m_state != State::Head; }
 
-  // Ends the connection at once, whatever it was doing.
   void Drop() {
     if (m_state == State::Done)
       return;
@@ -110,9 +105,8 @@ class LoopbackConnection final : public QObject {
     const qsizetype end = m_head.indexOf("\r\n\r\n");
     if (end < 0 && m_head.size() < limit + 4)
       return;
-    // One byte stays with Qt, whose buffer then takes no more: Qt stops
-    // reading, so a client that half-closes after its request is not taken
-    // for one that went away, and still gets the whole answer.
+    // One byte stays with Qt so that it stops reading: a client that half-closes
+    // after its request is not taken for gone and still gets the whole answer.
     m_socket->read(m_head.size() - 1);
     m_socket->setReadBufferSize(1);
     if (end < 0 || end > limit) {
@@ -139,9 +133,8 @@ class LoopbackConnection final : public QObject {
     Pump();
   }
 
-  // Only a regular file no larger than the bound is served, as long as it is
-  // now (a file that grows meanwhile is cut there). Opened without
-  // blocking, so that a FIFO in a movie's place cannot hold the UI thread.
+  // A regular file within the bound, cut at its present size; opened non-blocking so
+  // that a FIFO in a movie's place cannot hold the UI thread.
   bool Open(const QString& path, qint64* length) {
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -177,8 +170,7 @@ class LoopbackConnection final : public QObject {
     }
     if (m_left == 0 && m_socket->state() == QAbstractSocket::ConnectedState) {
       m_file.close();
-      // Closes once the queue is written; a client that stops taking it is
-      // dropped by the timer.
+      // A client that stops taking the queue is dropped by the timer.
       m_socket->disconnectFromHost();
     }
   }
@@ -203,8 +195,7 @@ LoopbackServer::LoopbackServer(const QString& ruffleFolder, const QByteArray& al
 LoopbackServer::~LoopbackServer() = default;
 
 bool LoopbackServer::Start(QString* error) {
-  // Only the script and WebAssembly files are served; source maps and
-  // licences stay on disk.
+  // Source maps and licences stay on disk.
   const QDir folder(m_ruffleFolder);
   const QStringList names =
       folder.entryList({QStringLiteral("*.js"), QStringLiteral("*.wasm")}, QDir::Files);
@@ -220,8 +211,7 @@ bool LoopbackServer::Start(QString* error) {
     return false;
   }
   connect(m_tcp, &QTcpServer::newConnection, this, &LoopbackServer::Accept);
-  // Qt stops accepting when the process runs out of descriptors; try again
-  // a little later rather than never.
+  // Qt stops accepting when descriptors run out; try again later rather than never.
   connect(m_tcp, &QTcpServer::acceptError, this,
           [this] { QTimer::singleShot(1000, m_tcp, [this] { m_tcp->resumeAccepting(); }); });
   m_port = m_tcp->serverPort();
@@ -277,9 +267,8 @@ void LoopbackServer::Forget(LoopbackConnection* connection) {
   m_connections.remove(connection);
 }
 
-// The request is judged by its head alone; the path is compared still
-// percent-encoded and byte for byte, so that "%2e%2e", "%00" or a backslash
-// can never turn into something that matches.
+// The path is compared percent-encoded, byte for byte, so that "%2e%2e", "%00" or
+// a backslash can never turn into a match.
 LoopbackServer::Verdict LoopbackServer::Judge(const QByteArray& requestHead) const {
   Verdict verdict;  // 400 until proven otherwise
   const QList<QByteArray> lines = HeadLines(requestHead);
@@ -313,8 +302,7 @@ LoopbackServer::Verdict LoopbackServer::Judge(const QByteArray& requestHead) con
       body = true;
     }
   }
-  // Another Host header means the request was not made for this server: a
-  // rebound DNS name, say. A body is never wanted, so never read.
+  // Another Host means a request not made for this server (a rebound DNS name).
   if (hosts != 1 || host != m_host || body)
     return verdict;
   const auto it = m_entries.constFind(request[1]);

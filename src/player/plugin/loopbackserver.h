@@ -15,17 +15,14 @@ class QTcpServer;
 class QTcpSocket;
 class LoopbackConnection;
 
-// What another local process can make the server hold: any process on the
-// machine may connect, so nothing here grows with what a client sends.
+// Any local process may connect, so nothing here grows with what a client sends.
 struct LoopbackLimits {
   // A request head (request line and headers) larger than this is refused.
   int maxHeadBytes = 8 * 1024;
-  // Connections held at once. A new one beyond it takes the place of the
-  // oldest that has not sent a whole head yet, so that idle sockets cannot
-  // lock out the web view, whose requests come whole at once.
+  // Beyond it a new connection replaces the oldest without a whole head, so idle
+  // sockets cannot lock out the web view, whose requests come whole at once.
   int maxConnections = 64;
-  // From accepting a connection to having its whole head: a slow or idle
-  // client gets no more.
+  // From accept to a whole head: a slow or idle client gets no more.
   std::chrono::milliseconds headTimeout{5000};
   // An answer that the client does not take any of for this long is dropped.
   std::chrono::milliseconds sendTimeout{10000};
@@ -33,14 +30,10 @@ struct LoopbackLimits {
   qint64 maxFileBytes = kMaxMovieBytes;
 };
 
-// The web view's only source of Ruffle and movies: an HTTP/1.1 server on
-// 127.0.0.1 that answers GET and HEAD from a fixed allow-list of exact paths,
-// each under a random token. No request path is ever turned into a file
-// name; the files behind the allow-list are chosen by the program. A request
-// is judged by its head alone (method, Host, path) and one that announces a
-// body is refused, so no body is ever read; every answer closes its
-// connection. It runs on the thread that creates it (the UI thread) and needs
-// its event loop.
+// The web view's only source of Ruffle and movies: HTTP/1.1 on 127.0.0.1, GET and
+// HEAD of an allow-list of exact paths under a random token. No request path ever
+// becomes a file name; a request is judged by its head alone, a body is refused
+// unread, and every answer closes its connection.
 class LoopbackServer final : public QObject {
  public:
   // ruffleFolder ends in "/"; allowedOrigin is the one origin given CORS

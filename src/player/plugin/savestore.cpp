@@ -19,8 +19,7 @@ namespace {
 
 const QString kKey = QStringLiteral("key");
 const QString kValue = QStringLiteral("value");
-// Earlier saves that name no game; kept, but handed to none. Game folders
-// never start with a dot.
+// Earlier saves naming no game: kept, handed to none. Game folders never start with ".".
 const QString kUnclaimed = QStringLiteral(".unclaimed/");
 // What a file holds besides its key and value: {"key":"","value":""}.
 constexpr qint64 kWrapperBytes = 21;
@@ -40,14 +39,12 @@ qint64 Now() {
       .count();
 }
 
-// What a save file of this size is charged: never less than its key and
-// value, as escapes only make a file longer.
+// Never less than key and value: escapes only make a file longer.
 qint64 FileCharge(qint64 size) {
   return std::max<qint64>(0, size - kWrapperBytes) + SaveStore::kCostPerObject;
 }
 
-// Whether nothing is at path, or what is there has the given type itself
-// (a link is none of them).
+// Nothing at path, or the given type itself (a link is none).
 bool AbsentOr(const QString& path, mode_t type) {
   struct stat status{};
   if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
@@ -55,9 +52,8 @@ bool AbsentOr(const QString& path, mode_t type) {
   return (status.st_mode & S_IFMT) == type;
 }
 
-// A save file's key and value, when the file is a regular one of at most
-// sizeLimit bytes, is one save and belongs to its key. A link, a device or
-// a FIFO is neither followed nor waited for.
+// A regular file within sizeLimit holding one save that belongs to its name; a link,
+// device or FIFO is neither followed nor waited for.
 bool ReadSave(const QString& path, qint64 sizeLimit, QString* key, QString* value) {
   const int fd = ::open(QFile::encodeName(path).constData(),
                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -92,10 +88,8 @@ QHash<QString, qint64> FilesOnDisk(const QString& folder) {
   return charges;
 }
 
-// The game an earlier version's key belongs to. Ruffle names a shared object
-// "<host>/<movie path>/<name>", and the host page was quillet://player/ with
-// the movie's file name as its path; a key at the local path "/"
-// ("player//<name>") names no game.
+// Earlier keys were "<host>/<movie path>/<name>" with the page at quillet://player/
+// and the movie's file name as path; "player//<name>" names no game.
 QString GameOfEarlierKey(const QString& key) {
   const QStringList parts = key.split(QLatin1Char('/'));
   if (parts.size() < 3 || parts[0] != QLatin1String("player") || parts[1].isEmpty())
@@ -117,8 +111,7 @@ SaveStore::~SaveStore() {
 }
 
 QString SaveStore::GameFolderName(const QString& game) {
-  // A movie's file name as it is, when it makes a plain folder name;
-  // otherwise its hash, marked with a "#" that no plain name starts with.
+  // The file name when it makes a plain folder name, else "#" and its hash.
   const QByteArray utf8 = game.toUtf8();
   const bool plain = !game.isEmpty() && utf8.size() <= 200 && !game.startsWith(QLatin1Char('.')) &&
                      !game.startsWith(QLatin1Char('#')) && !game.contains(QLatin1Char('/')) &&
@@ -131,10 +124,8 @@ QString SaveStore::FileFor(const QString& game, const QString& key) const {
 }
 
 void SaveStore::MoveEarlierSaves() {
-  // Earlier versions kept every game's saves together, one file per key
-  // directly in the folder. Each moves, under the same name, into the
-  // folder of the game its key names; anything else is set aside, never
-  // deleted.
+  // Earlier versions kept all saves in one folder: each moves into its key's game
+  // folder; anything else is set aside, never deleted.
   const QDir folder(m_folder);
   for (const QString& name :
        folder.entryList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks)) {
@@ -155,10 +146,8 @@ void SaveStore::MoveEarlierSaves() {
 }
 
 void SaveStore::CountAllGames() {
-  // The other games are charged by their files' sizes, which are never less
-  // than their keys and values: reading them all would cost more. No game is
-  // charged more than its bound, since no more is ever handed over: saves
-  // an earlier version let grow further take no room from other games.
+  // Other games are charged by file size, cheaper than reading them, and never above
+  // their bound: earlier saves grown past it take no room from other games.
   const QDir folder(m_folder);
   for (const QString& game :
        folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
@@ -171,8 +160,7 @@ void SaveStore::CountAllGames() {
   }
 }
 
-// The game's files as they are on disk, another copy's included, with this
-// copy's changes that still wait; by file name.
+// By file name: the files on disk (another copy's included) plus changes still waiting.
 QHash<QString, qint64> SaveStore::Charges(const QString& game) const {
   QHash<QString, qint64> files = FilesOnDisk(m_folder + GameFolderName(game));
   const Changes waiting = m_waiting.value(game);
@@ -204,9 +192,8 @@ SaveStore::Opened SaveStore::Open(const QString& game) {
     CountAllGames();
   }
   WriteOut(game);
-  // Read in a fixed order up to the game's bound: what does not fit then is
-  // not handed over (it stays on disk), and a file too large to fit is not
-  // even read.
+  // In a fixed order up to the bound: what does not fit stays on disk, unhanded, and
+  // a file too large to fit is not even read.
   Opened opened;
   qint64 used = 0;
   const QString path = m_folder + GameFolderName(game);
@@ -219,8 +206,7 @@ SaveStore::Opened SaveStore::Open(const QString& game) {
     if (used + kCostPerObject > m_gameBound)
       break;
     QString key, value;
-    // A file takes at most six bytes per byte of its key and value
-    // (escapes); a larger one cannot fit.
+    // Escapes take at most six bytes per byte: a larger file cannot fit.
     if (!ReadSave(folder.filePath(name), 6 * (m_gameBound - used) + 64, &key, &value))
       continue;
     const qint64 cost = Cost(key, value);
