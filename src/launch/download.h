@@ -11,12 +11,8 @@
 // Bounds of one transfer, so that no download can hang or fill the disk.
 struct DownloadLimits {
   std::chrono::milliseconds connectTimeout{std::chrono::seconds(20)};
-  // A transfer that stays slower than lowSpeed bytes a second for
-  // lowSpeedTime has failed: a server that trickles is no better than one
-  // that sends nothing. Whole seconds.
-  // 8 KiB/s is a 64 kbit/s line, slower than any line a game is fetched over
-  // today; a server that stays below it for half a minute is not worth waiting
-  // for.
+  // Slower than lowSpeed bytes a second for lowSpeedTime has failed: a server that
+  // trickles is no better than a silent one. 8 KiB/s is a 64 kbit/s line.
   long lowSpeed = 8 * 1024;
   std::chrono::seconds lowSpeedTime{30};
   // The whole transfer, connecting included, ends by then, however it goes:

@@ -51,8 +51,7 @@ NewMovieFile::NewMovieFile(const QString& target) {
       break;
     }
   }
-  // Held until the file is closed: RemoveStaleDownloads in a second copy of
-  // the program leaves a download in progress alone.
+  // Held until closed, so that a second copy's RemoveStaleDownloads leaves it alone.
   if (m_file >= 0) {
     ::flock(m_file, LOCK_EX);
   }
@@ -103,8 +102,7 @@ bool NewMovieFile::Commit() {
       S_ISLNK(named.st_mode)) {
     return false;
   }
-  // rename() replaces the name itself; were a link put there meanwhile, the
-  // link would go, and what it points to would stay as it is.
+  // rename() replaces a link put there meanwhile, never what it points to.
   if (::renameat(m_folder, m_temporaryName.constData(), m_folder, m_name.constData()) != 0) {
     return false;
   }
@@ -135,8 +133,7 @@ void RemoveStaleDownloads(const QString& folder) {
     if (file < 0) {
       continue;  // a link, or not ours to read
     }
-    // Only our own regular file, which no download holds any more, and still
-    // under this name.
+    // Only our own regular file, still under this name, held by no download.
     struct stat opened{};
     struct stat named{};
     if (::fstat(file, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&

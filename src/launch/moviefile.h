@@ -4,11 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// A movie on its way to disk. The bytes go into a temporary file that this
-// object creates itself, exclusively, in the target's folder; only a commit
-// renames it to the target's name. Nothing is ever written through a link
-// or into a file that was there before, so another user of a shared folder
-// cannot steer a download into a file of their choosing.
+// A movie on its way to disk, in a temporary file made exclusively beside the target:
+// never written through a link or into an existing file, so no one can steer it.
 class NewMovieFile {
  public:
   explicit NewMovieFile(const QString& target);
@@ -17,14 +14,11 @@ class NewMovieFile {
   NewMovieFile(const NewMovieFile&) = delete;
   NewMovieFile& operator=(const NewMovieFile&) = delete;
 
-  // False when the temporary file could not be created (no such folder, no
-  // right to write there).
+  // False when no temporary file could be made (no such folder, no right to write).
   bool IsOpen() const { return m_file >= 0; }
   bool Write(const char* data, qint64 size);
-  // Flushes the file to disk, readable by every user, and renames it over the
-  // target. Fails, leaving the target alone, when the target is a symbolic
-  // link or cannot be replaced (a folder, or another user's entry in a sticky
-  // folder).
+  // Fails, target untouched, on a link or what cannot be replaced (a folder, another
+  // user's entry in a sticky folder).
   bool Commit();
 
  private:
@@ -35,9 +29,7 @@ class NewMovieFile {
   bool m_committed = false;
 };
 
-// Removes the temporary files that a download killed half-way left in
-// folder: our own regular files with a temporary file's name that no running
-// download holds. Movies, other users' files and any other file are left alone.
+// Removes our own temporary files that a killed download left and none holds now.
 void RemoveStaleDownloads(const QString& folder);
 
 // Whether name is one of those temporary files: "." + the movie's name +
