@@ -28,8 +28,7 @@ QColor Mix(const QColor& from, const QColor& to, double t) {
                           float(from.blueF() + (to.blueF() - from.blueF()) * t));
 }
 
-// `scale` device pixels to a picture pixel: painters on the picture work in
-// picture pixels, and a high-DPI screen shows it at its full resolution.
+// Painters work in picture pixels; a high-DPI screen shows it at full resolution.
 QImage NewPicture(int width, int height, int scale, const QColor& fill = kWhite) {
   QImage image(width * scale, height * scale, QImage::Format_RGB888);
   image.setDevicePixelRatio(scale);
@@ -41,8 +40,7 @@ int ScaleOf(const QImage& image) {
   return int(image.devicePixelRatio());
 }
 
-// Pictures are RGB888, three bytes a pixel; writing them directly keeps the
-// gradients cheap to draw at start-up.
+// Written directly (RGB888) to keep the gradients cheap to draw at start-up.
 void SetRgb(uchar* pixel, const QColor& colour) {
   pixel[0] = uchar(colour.red());
   pixel[1] = uchar(colour.green());
@@ -103,8 +101,7 @@ QImage TopStrip(int width, int scale) {
   const QColor bottom(125, 175, 244);
   for (int row = 1; row <= 21; ++row) {
     QColor colour = Mix(top, bottom, (row - 1) / 20.0);
-    // A glossy sweep lightens the upper half, leaving the first row and the
-    // lower half to the plain gradient.
+    // A glossy sweep over the upper half; the first row keeps the plain gradient.
     if (row <= 11)
       colour = Mix(colour, kWhite, 0.4 * std::sin(M_PI * (row - 1) / 10.0));
     FillRow(image, row, colour);
@@ -233,9 +230,8 @@ void DrawFigures(QPainter& painter) {
 }  // namespace
 
 QFont TitleFont() {
-  // A chancery face gives the title its handwritten look; any italic serif
-  // stands in where it is missing. Installed twice (as Type 1 and as
-  // OpenType), it is listed with its foundry, e.g. "Z003 [urw]".
+  // A chancery face looks handwritten, any italic serif where it is missing; installed
+  // twice (Type 1 and OpenType), it is listed with its foundry, e.g. "Z003 [urw]".
   const QStringList families = QFontDatabase::families();
   const bool chancery = std::any_of(families.cbegin(), families.cend(), [](const QString& family) {
     return family.startsWith(QLatin1String("Z003"));
@@ -408,9 +404,8 @@ QImage CategoryBarPicture(const QString& title, bool own, int scale) {
   QFont font = SongFont(12);
   const QString text = QStringLiteral("=== %1 ===").arg(title);
   if (own) {
-    // Bold as a bitmap face is made bold: the regular strokes once more, one
-    // pixel to the right, each character one pixel wider so that neighbours
-    // stay apart. A synthesised bold outline smears at this size.
+    // Bold as a bitmap face does it, the strokes again a pixel to the right and each
+    // character a pixel wider: a synthesised bold smears at this size.
     font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
     painter.setFont(font);
     painter.setPen(QColor(49, 106, 197));

@@ -1,9 +1,7 @@
 #pragma once
 
-// The launcher's pictures, drawn by code. Each function draws one picture
-// into a 24-bit image of the picture's exact size, times `scale` device
-// pixels a side for high-DPI screens; the window draws each once when it is
-// built and never changes it afterwards.
+// The launcher's pictures, drawn by code into 24-bit images of their exact size,
+// times `scale` device pixels a side for high-DPI screens.
 
 #include <QFont>
 #include <QImage>
@@ -13,8 +11,6 @@ namespace artwork {
 
 // Top strip: 30 rows high, the three pictures share the same rows.
 QImage TitlePicture(int scale = 1);  // Image2, 148 x 30, the script title and the rounded corner
-// The title's dark-blue script: URW's chancery face, or an italic serif
-// where it is missing.
 QFont TitleFont();
 QImage MinimizePicture(int scale = 1);  // Image5, 18 x 30, the minimize dash
 QImage ClosePicture(int scale = 1);     // Image6, 21 x 30, the close ring and cross
@@ -35,8 +31,7 @@ QImage AboutPicture(int scale = 1);
 // The OK button's green check mark, 16 x 16 on a transparent ground.
 QImage CheckMarkGlyph(int scale = 1);
 
-// The prompt's question icon, 32 x 32: a blue question mark in a white
-// speech bubble, on a transparent ground.
+// The prompt's question icon, 32 x 32, on a transparent ground.
 QImage QuestionIcon(int scale = 1);
 
 // Device pixels to a picture pixel on the sharpest screen: 1, or 2 at 200 %.

@@ -32,8 +32,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
   if (m_reportMoves)
     Q_EMIT mouseMoved();
   QAbstractButton::mouseMoveEvent(event);
-  // A move over a picture is the picture's alone; the window behind it
-  // hears of it only through mouseMoved.
+  // The window behind hears of a move only through mouseMoved.
   event->accept();
 }
 
@@ -68,9 +67,8 @@ void GameNameLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 void GameNameLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-  // The window system reports the second press of two quick ones as a double
-  // click, even when the first landed on another name. Only a second press
-  // on this same name belongs to the first; anything else is a new press.
+  // A quick second press comes as a double click even after a press on another name;
+  // only one on this same name belongs to the first.
   const quint64 interval = quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
   if (m_pressedBefore && event->timestamp() - m_lastPress <= interval) {
     event->accept();

@@ -5,8 +5,7 @@
 #include <QAbstractButton>
 #include <QImage>
 
-// A picture of exactly its image's size, in device-independent pixels. A click is a left press and
-// release over it; with `reportMoves` it also reports every mouse move over it.
+// A click is a left press and release over it; `reportMoves` also reports every move.
 class PictureBox final : public QAbstractButton {
   Q_OBJECT
 
@@ -27,10 +26,8 @@ class PictureBox final : public QAbstractButton {
   bool m_reportMoves;
 };
 
-// A game's name: one line of text in its own colour, in the font of its
-// page, with the hand pointer, and a click only when the press and the
-// release land on this same name. The second press of a double click does
-// not count. Plain painting keeps the 226 names cheap to build.
+// A click only when press and release land on this same name, and not the second
+// press of a double click. Plain painting keeps the 226 names cheap to build.
 class GameNameLabel final : public QAbstractButton {
   Q_OBJECT
 
@@ -47,8 +44,7 @@ class GameNameLabel final : public QAbstractButton {
 
  private:
   QColor m_colour;
-  // When this name last took a press; a double click that follows it is the
-  // same gesture, not a new click.
+  // A double click following this press is the same gesture, not a new click.
   quint64 m_lastPress = 0;
   bool m_pressedBefore = false;
 };
