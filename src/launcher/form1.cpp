@@ -52,8 +52,7 @@ TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
 
   BuildMenu();
   BuildPages();
-  // Placed before its native window is made: moved after that, it was now
-  // and then taken to stand at 0, 0, and rolled up into a strip there.
+  // Placed before its native window exists: moved later, it sometimes landed at 0, 0.
   FormCreate();
   // The native window too is made while the lettering is drawn.
   winId();
@@ -120,8 +119,7 @@ void TForm1::BuildPages() {
   pp->setCurrentIndex(kFirstPage - 1);  // TabSheet5
 }
 
-// The first page shown is filled at once; the others once the window has
-// been drawn (paintEvent), so that it shows without waiting for them.
+// The other pages are filled after the first paint, so that the window shows sooner.
 void TForm1::FillFirstPage(const Lettering& lettering) {
   pp->setFont(SongFont(13));
   for (int bar = 1; bar <= 6; ++bar)
@@ -159,8 +157,7 @@ void TForm1::BuildPage(int category, std::vector<int> nameWidths) {
     }
   }
 
-  // The names, in display order, so that where two share a column the
-  // right-hand one lies on top.
+  // In display order, so that of two names sharing a column the right-hand one is on top.
   const QColor hotTrack = QGuiApplication::palette().color(QPalette::Link);
   if (nameWidths.empty())
     nameWidths = NameWidths(category);
@@ -208,8 +205,6 @@ QPoint TForm1::ContextMenuPosition() const {
   return QPoint(x() - 106, ContextMenuYFor(m_screen.ScreenWidth()));
 }
 
-// A strip above the screen's top is more than a geometry to a window
-// manager; the window system takes care of that.
 void TForm1::ChangeGeometry(const QRect& geometry) {
   if (geometry != this->geometry())
     windowsystem::SetGeometry(*windowHandle(), geometry);
@@ -317,8 +312,7 @@ void TForm1::leaveEvent(QEvent* event) {
   windowsystem::ReturnKeyboardToGame(*windowHandle());
 }
 
-// No control of the launcher takes the keyboard, so every key pressed while
-// the launcher is active arrives here.
+// No control takes the keyboard, so every key for the launcher arrives here.
 void TForm1::keyPressEvent(QKeyEvent* event) {
   FormKeyDown(event);
 }

@@ -46,8 +46,7 @@ class TForm1 final : public QWidget {
   // Shrinks the launcher to a strip of two or three rows at the screen's top.
   void RollUp();
 
-  // Where Image3 opens the menu: 106 pixels left of the launcher, at the
-  // height the screen width calls for.
+  // Where Image3 opens the menu: 106 pixels left of the launcher, height by screen width.
   QPoint ContextMenuPosition() const;
 
   // Event handlers.

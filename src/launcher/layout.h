@@ -10,7 +10,6 @@ namespace layout {
 
 constexpr int kWidth = 184;
 constexpr int kFullHeight = 556;
-// The page shown at start: category 5's.
 constexpr int kFirstPage = 5;
 
 inline const QColor kSkyBlue(166, 202, 240);

@@ -10,8 +10,7 @@
 
 namespace {
 
-// Runs `work` on a pooled thread. A pooled thread outlives its job, so the
-// caller waits for the work alone, not for the thread's fonts to be let go.
+// The caller waits for the work alone, not for the pooled thread to let its fonts go.
 template <typename Work>
 std::future<void> RunPooled(Work work) {
   auto task = std::make_shared<std::packaged_task<void()>>(std::move(work));

@@ -1,9 +1,7 @@
 #pragma once
 
-// Everything the launcher letters before it first shows: the title, the two
-// lettered buttons, the first page's bars and the widths of its names.
-// Finding and loading the faces is the slowest part of start-up, so it is
-// drawn on two pooled threads while the window builds the rest.
+// What the launcher letters before it first shows. Loading the faces is the slowest
+// part of start-up, so it runs on two pooled threads while the window builds the rest.
 
 #include <QImage>
 
@@ -22,8 +20,6 @@ struct Lettering {
 
 class LetteringJob final {
  public:
-  // Starts drawing for the page of `firstPage`, at `scale` device pixels to
-  // a picture pixel.
   LetteringJob(int firstPage, int scale);
   ~LetteringJob();
   LetteringJob(const LetteringJob&) = delete;
@@ -33,8 +29,7 @@ class LetteringJob final {
   const Lettering& Wait();
 
  private:
-  // Shared with the jobs, so that it outlives them even if the job is
-  // destroyed early.
+  // Shared with the threads, so that it outlives a job destroyed early.
   std::shared_ptr<Lettering> m_lettering;
   std::future<void> m_title;
   std::future<void> m_song;

@@ -14,8 +14,7 @@ class PrimaryScreenWidth final : public ScreenWidthSource {
   int ScreenWidth() const override;
 };
 
-// The launcher's Left keeps its right edge 8 pixels from the screen's, on
-// every width.
+// Keeps the launcher's right edge 8 pixels from the screen's, on every width.
 int LauncherLeftFor(int screenWidth);
 // Exact matches only: a width missing from the table gets the default.
 int ContextMenuYFor(int screenWidth);

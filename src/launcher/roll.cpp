@@ -17,8 +17,7 @@ int RolledUpHeight(int height) {
   do {
     height -= 3;
   } while (height >= 4);
-  // Heights 0 and 1 become 2; so does anything below, which only a strip
-  // rolled up again reaches. A window manager keeps part of every window on
+  // Below 2 (a strip rolled up again) becomes 2: managers keep part of every window on
   // the screen, and openbox moves a one-row window at Top -1 down to 0.
   return std::max(height, 2);
 }

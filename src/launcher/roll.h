@@ -1,9 +1,7 @@
 #pragma once
 
-// Where the launcher's rolls end. Each roll is a loop of small resizes that
-// runs to its end inside one handler, with no event between its steps, so
-// only the height it ends at is ever seen: the window takes that height in
-// one geometry change.
+// Where the launcher's rolls end: a roll's small resizes run inside one handler, so
+// only its last height is ever seen, and the window takes it in one change.
 
 namespace roll {
 
