@@ -19,8 +19,7 @@ extern const char kQuitQuestion[];
 // What the control is left holding after a quit from the launcher.
 extern const char kIdleMovie[];
 
-// Tells the window system which window shows the game (none while the player
-// is hidden), so that the launcher stays above it.
+// Names the game's window (none while the player is hidden) so the launcher stays above.
 void KeepLauncherAboveGame(const GameWindows& windows);
 
 // Plays a movie file full-screen, in place of any game already running.

@@ -36,9 +36,8 @@ TAboutBox* AboutBox = nullptr;
 
 namespace {
 
-// Lets the launcher reach the screen before the player process starts,
-// which would compete with it for the processor. User input
-// stays queued meanwhile, so no click can reach a window not yet created.
+// Lets the launcher reach the screen before the player process competes for the CPU;
+// input stays queued, so no click can reach a window not yet created.
 void WaitUntilExposed(QWidget& window) {
   QElapsedTimer clock;
   clock.start();
@@ -130,8 +129,7 @@ void Program::DownloadGame(const QString& stem) {
 }
 
 void Program::OpenHelpPage() {
-  // The browser's answer is not waited for. No box tells of a failure, so a
-  // line on the console says why the page may not show.
+  // Not waited for, and no box tells of a failure: a console line says why.
   const QString url = HelpPageUrl(m_environment.serverAddress);
   if (!QDesktopServices::openUrl(QUrl(url))) {
     std::fprintf(stderr, "quillet: help page %s not opened: no program opens web pages here\n",
@@ -149,8 +147,7 @@ void Program::ShowAboutBox() {
 }
 
 bool Program::eventFilter(QObject* watched, QEvent* event) {
-  // Closing the launcher ends the program at once, even while a game plays
-  // in the player window, which would otherwise keep the application alive.
+  // Closing the launcher ends the program, even while the player would keep it alive.
   if (watched == m_form1.get() && event->type() == QEvent::Close) {
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
   }

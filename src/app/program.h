@@ -17,15 +17,12 @@ class TForm2;
 class TForm4;
 class NoticeOnForm4;
 
-// One global instance per window, created at start-up and living until the
-// program ends.
-// (Form4 is declared with its class.)
+// One global instance per window, living until the program ends (Form4 is with its class).
 extern TForm1* Form1;
 extern TForm2* Form2;
 extern TAboutBox* AboutBox;
 
-// What the program is built against. The executable uses the machine's
-// folders and the built-in game server; tests pass their own.
+// The executable passes the machine's folders and the built-in game server; tests their own.
 struct ProgramEnvironment {
   const SystemPaths& paths;
   QString serverAddress;
