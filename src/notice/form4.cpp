@@ -49,8 +49,7 @@ void TForm4::BitBtn1Click() {
 
 void TForm4::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  // A hidden window keeps its place, so only the first showing needs one:
-  // centred on the screen, not on a parent window.
+  // A hidden window keeps its place; the first showing is centred on the screen.
   PrepareDialogFrame(*this, /*centre=*/!std::exchange(m_placed, true));
   BitBtn1->setFocus();
 }
