@@ -15,28 +15,20 @@ struct DownloadLimits {
   // trickles is no better than a silent one. 8 KiB/s is a 64 kbit/s line.
   long lowSpeed = 8 * 1024;
   std::chrono::seconds lowSpeedTime{30};
-  // The whole transfer, connecting included, ends by then, however it goes:
-  // the user may also stop it sooner. The largest movie (maxBytes)
-  // still arrives in time at 112 KB/s.
+  // The whole transfer, connecting included; the largest movie arrives in it at 112 KB/s.
   std::chrono::seconds maxTime{600};
   // Counted on the bytes received, announced or not.
   qint64 maxBytes = kMaxMovieBytes;
-  // The longest uncompressed movie a header may state, header included. Real
-  // games take a few MB and their pictures and sounds are compressed already,
-  // so a movie that fits maxBytes fits this too; it bounds what a small
-  // compressed bomb makes the check decompress.
+  // The longest uncompressed movie a header may state: real games take a few MB, and
+  // it bounds what a small compressed bomb makes the check decompress.
   qint64 maxMovieLength = qint64(128) * 1024 * 1024;
   long maxRedirects = 5;
 };
 
-// Fetches url (http or https, also after redirects) into localPath with one
-// plain GET. Returns true only when the whole movie arrived: the transfer
-// ended cleanly with status 200, the size matches what the server announced,
-// and the body is a Flash movie whose header agrees with all of it. Otherwise
-// returns false and leaves localPath as it was. Never writes through a link
-// at localPath (see NewMovieFile). Blocks until the transfer ends; safe to
-// call from any thread; setting cancelled (when given) ends the transfer as
-// a failure within a second.
+// One GET, http or https only (redirects too); blocks, on any thread. True only for a
+// clean 200 of the announced size whose body is a Flash movie agreeing with its header;
+// otherwise localPath stays as it was. Never writes through a link at localPath;
+// `cancelled` fails the transfer within a second.
 bool DownloadFile(const QString& url, const QString& localPath);
 bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits,
                   const std::atomic<bool>* cancelled = nullptr);

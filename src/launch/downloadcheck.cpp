@@ -85,10 +85,8 @@ class MovieCheck::FrameScan {
   bool m_found = false;
 };
 
-// Decompresses into a scratch buffer only to count the bytes, so memory
-// stays small whatever the movie's size. The output room of each step is at
-// most one byte more than the stated length still allows, so decompressing
-// stops as soon as the movie turns out longer than its header says.
+// Inflates into scratch only to count, whatever the size; each step's room is one byte
+// past what the stated length allows, so a longer movie stops it at once.
 class MovieCheck::Decoder {
  public:
   Decoder(quint64 expected, FrameScan& frames) : m_expected(expected), m_frames(frames) {}
@@ -127,8 +125,7 @@ class MovieCheck::Decoder {
 
  protected:
   enum class Step { More, Ended, Failed };
-  // One decompression step: consumes from in and writes into m_scratch,
-  // updating what is left of each.
+  // Consumes from in, writes into m_scratch, and updates what is left of each.
   virtual Step Run(const unsigned char*& in, size_t& inLeft, size_t& outLeft) = 0;
 
   unsigned char m_scratch[64 * 1024];
@@ -171,9 +168,8 @@ class ZlibDecoder final : public MovieCheck::Decoder {
   z_stream m_stream{};
 };
 
-// The movie's LZMA stream has no header of its own: the header's five
-// property bytes describe it and its stated length ends it, with or without
-// an end marker.
+// The stream has no header of its own: the movie header's five property bytes describe
+// it and the stated length ends it, with or without an end marker.
 class LzmaDecoder final : public MovieCheck::Decoder {
  public:
   LzmaDecoder(const char* properties, quint64 expected, MovieCheck::FrameScan& frames)
@@ -239,9 +235,8 @@ bool MovieCheck::Feed(const char* data, qint64 size) {
   return !m_failed;
 }
 
-// Gathers the header; the signature is checked byte by byte so that a web
-// page is turned away at its first character, and the lengths as soon as
-// they have arrived.
+// The signature is checked byte by byte, so that a web page is turned away at its first
+// character; the lengths as soon as they arrive.
 bool MovieCheck::TakeHeader(const char*& data, qint64& size) {
   while (size > 0 && m_headerReceived < HeaderSize()) {
     const char c = *data++;

@@ -5,25 +5,18 @@
 
 #include <memory>
 
-// Follows a movie's bytes as they arrive and tells whether they form one
-// complete Flash movie whose whole body is what its header says: "FWS"
-// (uncompressed, its length field is the file size), "CWS" (a zlib stream
-// that inflates to exactly the stated length, with nothing after it) or "ZWS"
-// (an LZMA stream that decompresses to exactly the stated length and fills
-// exactly the compressed length its header gives), and that holds at least
-// one whole frame (a ShowFrame tag).
+// Tells, as a movie's bytes arrive, whether they form one complete Flash movie: "FWS"
+// of its stated length, "CWS" (zlib) or "ZWS" (LZMA, filling its stated compressed
+// length) inflating to exactly the stated length, and at least one ShowFrame tag.
 class MovieCheck {
  public:
-  // A header that states a longer movie than maxLength (uncompressed, header
-  // included) is refused at once, so that a small download cannot make the
-  // check decompress gigabytes.
+  // Refuses a header stating more than maxLength: no small download inflates to GBs.
   explicit MovieCheck(qint64 maxLength);
   ~MovieCheck();
   MovieCheck(const MovieCheck&) = delete;
   MovieCheck& operator=(const MovieCheck&) = delete;
 
-  // Takes the next bytes. Returns false as soon as they cannot belong to a
-  // complete movie, so that the transfer can stop early.
+  // False as soon as the bytes cannot belong to a complete movie, to stop early.
   bool Feed(const char* data, qint64 size);
   // After the last bytes: whether everything fed is one complete movie.
   bool Complete() const;

@@ -5,8 +5,7 @@
 // The two places a game's movie can be, and the game server's addresses.
 // Folders end with "/" and paths are joined by plain concatenation.
 
-// The machine-wide folder for variable data of programs installed in /opt,
-// standing where a Windows machine has "Program Files".
+// Variable data of programs in /opt, standing where Windows has "Program Files".
 QString ProgramDataFolder(const QString& driveRoot);       // root + "var/opt/"
 QString PlayshareFolder(const QString& driveRoot);         // ... + "Playshare/"
 QString SharedGameFolder(const QString& driveRoot);        // ... + "Playshare/pbox/"

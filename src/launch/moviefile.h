@@ -32,6 +32,5 @@ class NewMovieFile {
 // Removes our own temporary files that a killed download left and none holds now.
 void RemoveStaleDownloads(const QString& folder);
 
-// Whether name is one of those temporary files: "." + the movie's name +
-// ".quillet-" and six letters or digits, a name no one gives a file by hand.
+// "." + the movie's name + ".quillet-" + six letters or digits: no one names a file so.
 bool IsStaleDownloadName(const QString& name);
