@@ -28,8 +28,7 @@ bool FrameExtents(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
 }
 
 void AskForCloseBoxOnly(xcb_connection_t* c, xcb_window_t window) {
-  // The Motif hints: flags (functions, decorations), then what may be done
-  // with the window (move, close) and what it wears (border, caption bar).
+  // Motif hints: flags, functions (move, close), decorations (border, caption bar).
   enum : quint32 { kFunctions = 1, kDecorations = 2, kMove = 4, kClose = 32 };
   enum : quint32 { kBorder = 2, kTitle = 8 };
   const quint32 hints[5] = {kFunctions | kDecorations, kMove | kClose, kBorder | kTitle, 0, 0};
@@ -37,9 +36,8 @@ void AskForCloseBoxOnly(xcb_connection_t* c, xcb_window_t window) {
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, motif, motif, 32, 5, hints);
 }
 
-// A window manager that knows the request sets the property on the unmapped
-// window at once. One that does not say it knows it, or none at all, is not
-// asked (nothing would answer), and the frame is taken as none.
+// A manager that knows the request answers on the unmapped window at once; others
+// are not asked (nothing would answer), and the frame is taken as none.
 QMargins AskForFrameExtents(xcb_connection_t* c, xcb_window_t window) {
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
   if (!x11::ManagerSupports(c, root, "_NET_REQUEST_FRAME_EXTENTS"))
@@ -68,8 +66,7 @@ void CentreByFrame(QWidget& dialog, const QMargins& frame) {
   dialog.move(corner + QPoint(frame.left(), frame.top()));
 }
 
-// Once the dialog shows, centres it again by the frame it was given where
-// that differs from the answer to the request (mutter 48 answers zeros).
+// Centres the shown dialog again by its real frame: mutter 48 answers the request with zeros.
 class FrameCheck final : public QObject {
  public:
   FrameCheck(QWidget& dialog, const QMargins& assumed)

@@ -1,7 +1,6 @@
 #pragma once
 
-// What the launcher needs beyond Qt's window flags, chiefly a strip above the
-// screen's top that stays over every window.
+// What the launcher asks of the window system beyond Qt's window flags.
 
 class QRect;
 class QWindow;

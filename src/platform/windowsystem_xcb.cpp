@@ -140,10 +140,8 @@ void Withdraw(const Target& t) {
   });
 }
 
-// Sets whether the window manager may handle the unmapped window. The
-// window then comes to the root anew, which is when managers look at that
-// setting; and a manager that kept it in its frame after letting it go
-// (weston's does, the others hand it back) would show it nowhere.
+// Reparented to the root anew, when managers read the setting; weston keeps a let-go
+// window in its frame, where it would show nowhere.
 void SetBypass(const Target& t, bool bypass, const QRect& geometry) {
   if (Parent(t) != t.root)
     AwaitAnswer([&] { return Parent(t) == t.root; }, kReparentTimeoutMs);
@@ -153,8 +151,7 @@ void SetBypass(const Target& t, bool bypass, const QRect& geometry) {
                       std::int16_t(geometry.y()));
 }
 
-// The states a newly managed window starts with: on top or below, as its
-// flags say. The manager dropped the former ones when it let the window go.
+// On top or below as the flags say: the manager dropped the states when it let go.
 void SetInitialStates(const Target& t, Qt::WindowFlags flags) {
   std::vector<xcb_atom_t> states;
   if (flags & Qt::WindowStaysOnTopHint)
@@ -166,8 +163,7 @@ void SetInitialStates(const Target& t, Qt::WindowFlags flags) {
                       std::uint32_t(states.size()), states.data());
 }
 
-// _NET_MOVERESIZE_WINDOW: the whole geometry as one request, measured at
-// the window itself (static gravity), from an application.
+// The whole geometry as one request, measured at the window itself (static gravity).
 void RequestGeometry(const Target& t, const QRect& geometry) {
   xcb_client_message_event_t message = {};
   message.response_type = XCB_CLIENT_MESSAGE;
@@ -185,14 +181,11 @@ void RequestGeometry(const Target& t, const QRect& geometry) {
   Send(t, message);
 }
 
-// Keeps the shown strip above every window the window manager stacks:
-// managers restack their frames as they see fit, and one or other puts a
-// frame above the windows it does not manage. Watches the screen on an X
-// connection of its own, so that the program's windows see none of it.
+// Keeps the strip above every frame, which managers restack at will, some over
+// unmanaged windows; on an X connection of its own, so the program's windows see none.
 class StripKeeper final : public QObject {
  public:
-  // The window's keeper, made when it first becomes a strip; it lives as
-  // long as the window.
+  // Made when the window first becomes a strip; it lives as long as the window.
   static StripKeeper& Of(QWindow& window) {
     // By type rather than findChild, which needs Q_OBJECT from Qt 6.8 on.
     for (QObject* child : window.children())
@@ -215,8 +208,7 @@ class StripKeeper final : public QObject {
   void SetGame(xcb_window_t game) { m_game = game; }
   xcb_window_t Game() const { return m_game; }
 
-  // Whether the game's window is still shown: a player that crashed or
-  // closed its window counts as no game.
+  // A player that crashed or closed its window counts as no game.
   bool GameShown() const {
     if (m_game == 0 || xcb_connection_has_error(m_connection) != 0)
       return false;
@@ -245,8 +237,7 @@ class StripKeeper final : public QObject {
   void Read() {
     bool covered = false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-      // A window the manager maps or stacks may now lie above the strip;
-      // windows it does not manage (menus, tooltips) may stay there.
+      // A managed window may now lie above the strip; menus and tooltips may stay there.
       const std::uint8_t type = event->response_type & 0x7f;
       if (type == XCB_MAP_NOTIFY) {
         const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
@@ -298,9 +289,8 @@ void GiveKeyboard(const Target& t) {
   xcb_flush(t.connection);
 }
 
-// Managers put a focused full-screen window above the windows kept on top
-// (openbox, icewm, mutter), so over a game the launcher stays unmanaged,
-// above the game by the keeper, and the user's reach gives it the keyboard.
+// Managers put a focused full-screen window above those kept on top (openbox, icewm,
+// mutter), so over a game the launcher stays unmanaged, kept above it by the keeper.
 void ShowAboveGame(const Target& t, const QRect& geometry) {
   Configure(t, geometry, /*raise=*/true);
   GiveKeyboard(t);
@@ -338,10 +328,8 @@ void SetGeometry(QWindow& window, const QRect& geometry) {
     window.setGeometry(geometry);
     return;
   }
-  // The strip is taken from the care of a manager that keeps windows on top
-  // only. One that does not (weston's XWayland manager) has no place above
-  // other windows for it anyway, and weston's shows nothing of a window
-  // that turns unmanaged.
+  // Only a manager that keeps windows on top loses the strip: weston's has no place
+  // above others anyway, and shows nothing of a window that turns unmanaged.
   const QRect native = ToNative(window, geometry);
   if (IsStrip(geometry) && (KeepsWindowsOnTop(*target) || !WindowManagerRuns(*target)))
     ShowAsStrip(window, *target, native);
