@@ -15,8 +15,7 @@ const char kIdleMovie[] = "C:\\Flash\\chid.swf";
 
 namespace {
 
-// An error of the Flash control ends the handler that made the call, skipping
-// its remaining steps, and is shown in the error box; the program goes on.
+// A Flash control error skips the handler's remaining steps and shows in the error box.
 template <typename Steps>
 void RunHandler(Steps steps) {
   try {
