@@ -13,9 +13,8 @@ namespace {
 
 constexpr qint64 kBaseHeaderSize = 8;   // signature, version, 32-bit length
 constexpr qint64 kLzmaHeaderSize = 17;  // ... compressed length, 5 LZMA properties
-// liblzma 5.4 takes an end marker for corrupt data when the marker and the
-// flush after it come in two pieces, so the last bytes of an LZMA stream go
-// to it in one piece. Marker and flush take some 25 bytes at most.
+// liblzma 5.4 takes an end marker split from its flush for corrupt data, so a stream's
+// last bytes (marker and flush take some 25) go to it in one piece.
 constexpr qint64 kLzmaTailSize = 64;
 
 }  // namespace
@@ -180,8 +179,7 @@ class LzmaDecoder final : public MovieCheck::Decoder {
       return;
     }
     auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
-    // No match reaches back further than the movie is long, so a larger
-    // dictionary than that would only cost memory.
+    // No match reaches back past the movie's length: a larger dictionary only costs memory.
     options->dict_size =
         std::min<quint64>(options->dict_size, std::max<quint64>(expected, LZMA_DICT_SIZE_MIN));
     options->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;

@@ -2,8 +2,7 @@
 
 #include <QString>
 
-// The two places a game's movie can be, and the game server's addresses.
-// Folders end with "/" and paths are joined by plain concatenation.
+// Where a game's movie can be, and the game server's addresses; folders end with "/".
 
 // Variable data of programs in /opt, standing where Windows has "Program Files".
 QString ProgramDataFolder(const QString& driveRoot);       // root + "var/opt/"

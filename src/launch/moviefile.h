@@ -17,8 +17,7 @@ class NewMovieFile {
   // False when no temporary file could be made (no such folder, no right to write).
   bool IsOpen() const { return m_file >= 0; }
   bool Write(const char* data, qint64 size);
-  // Fails, target untouched, on a link or what cannot be replaced (a folder, another
-  // user's entry in a sticky folder).
+  // Fails, target untouched, on a link, a folder, or another user's entry in a sticky folder.
   bool Commit();
 
  private:
