@@ -28,7 +28,6 @@ TForm1::TForm1(QWidget* parent) : TForm1(m_primaryScreen, parent) {}
 TForm1::TForm1(const ScreenWidthSource& screen, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_screen(screen) {
-  // The lettering is drawn on other threads while this one builds the rest.
   LetteringJob lettering(kFirstPage, m_scale);
 
   setObjectName(QStringLiteral("Form1"));
@@ -103,12 +102,10 @@ void TForm1::BuildPages() {
   pp = new QStackedWidget(this);
   pp->setObjectName(QStringLiteral("pp"));
   pp->setGeometry(-2, 26, 187, 504);
-  // The page area lies inside the container's frame and its one-pixel tab
-  // column, as a page control with hidden tabs lays it out.
+  // Inside the frame and the one-pixel tab column, as a page control with hidden tabs.
   pp->setContentsMargins(5, 2, 3, 2);
   pp->setAutoFillBackground(true);
-  // Moves over the page area never reach the window, not even while a
-  // button is held down over a name; right clicks still do (eventFilter).
+  // Moves over the pages never reach the window, even with a button held; right clicks do.
   pp->installEventFilter(this);
 
   for (const GameCategory& category : GameCategories()) {

@@ -1,7 +1,6 @@
 #pragma once
 
-// The launcher: a narrow always-on-top sidebar listing the games by category.
-// It emits what the user chose; the program decides what happens.
+// The launcher: an always-on-top sidebar of games; it emits choices, the program acts.
 
 #include "launcher/placement.h"
 #include "uikit/artwork.h"
@@ -28,8 +27,7 @@ class TForm1 final : public QWidget {
 
  public:
   explicit TForm1(QWidget* parent = nullptr);
-  // Reads the screen width from `screen` each time it is needed; `screen`
-  // must outlive the window.
+  // `screen` is read each time it is needed and must outlive the window.
   explicit TForm1(const ScreenWidthSource& screen, QWidget* parent = nullptr);
   ~TForm1() override;
 
@@ -49,7 +47,6 @@ class TForm1 final : public QWidget {
   // Where Image3 opens the menu: 106 pixels left of the launcher, height by screen width.
   QPoint ContextMenuPosition() const;
 
-  // Event handlers.
   void FormCreate();
   void FormMouseMove();
   void FormKeyDown(QKeyEvent* event);

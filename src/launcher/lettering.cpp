@@ -21,8 +21,7 @@ std::future<void> RunPooled(Work work) {
 
 }  // namespace
 
-// Fonts work on any thread; only the substitutions wait for the UI thread,
-// which is why SongFont names the chosen face itself.
+// Only the font substitutions wait for the UI thread, so SongFont names its face itself.
 LetteringJob::LetteringJob(int firstPage, int scale) : m_lettering(std::make_shared<Lettering>()) {
   const std::shared_ptr<Lettering> lettering = m_lettering;
   m_title = RunPooled([lettering, scale] { lettering->title = artwork::TitlePicture(scale); });
