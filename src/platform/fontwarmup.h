@@ -1,7 +1,6 @@
 #pragma once
 
-// Reads the font configuration on a thread, overlapping the display connection.
-// Construct it first thing in main.
+// Reads the font configuration on a thread while the display connects; first in main.
 
 #include <thread>
 

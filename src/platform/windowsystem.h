@@ -7,13 +7,11 @@ class QWindow;
 
 namespace windowsystem {
 
-// Before the application object: Wayland lets no window place itself or stay on
-// top, so XWayland is chosen where offered.
+// Before the application object: XWayland where offered, as Wayland lets no window place itself.
 void PreferPlaceableWindows();
 
-// A strip (at most kMaxStripHeight rows) reaching above the screen is taken from
-// the window manager, which would pull it on screen or stack a full-screen game
-// over it; this needs a manager with _NET_WM_STATE_ABOVE at all.
+// A strip (at most kMaxStripHeight rows) above the screen is taken from a window manager
+// with _NET_WM_STATE_ABOVE, which would pull it down or stack a full-screen game over it.
 void SetGeometry(QWindow& window, const QRect& geometry);
 
 // The window (any program's) playing now, 0 for none. Meanwhile the launcher
