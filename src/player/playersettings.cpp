@@ -6,9 +6,8 @@
 
 namespace playersettings {
 
-// Unmapped: Loop (Ruffle always loops, as Flash did), Base (a Windows path means
-// nothing here), DeviceFont, EmbedMovie, SeamlessTabbing. Scripts stay off whatever
-// AllowScriptAccess says: the control's movies never talked to a web page.
+// Unmapped: Loop (Ruffle always loops), Base (a Windows path), DeviceFont, EmbedMovie,
+// SeamlessTabbing. Scripts stay off: the control's movies never talked to a web page.
 QJsonObject RuffleConfig(const FlashSettings& s, const QString& ruffleUrl) {
   QJsonObject config{
       {QStringLiteral("publicPath"), ruffleUrl},

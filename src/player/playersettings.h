@@ -29,13 +29,11 @@ struct FlashSettings {
 
 namespace playersettings {
 
-// Ruffle's configuration for the stored settings; Ruffle's files are served
-// from ruffleUrl (ending in "/").
+// ruffleUrl, where Ruffle's files are served, ends in "/".
 QJsonObject RuffleConfig(const FlashSettings& settings, const QString& ruffleUrl);
 
-// What the host page may load and run: its own scripts (with the nonce),
-// Ruffle's, and fetches from its own origin and the game server's (an
-// origin such as "http://host:port"; anything else is left out).
+// Its own scripts (nonce) and Ruffle's; fetches from its origin and gameServer, an
+// origin such as "http://host:port" (anything else is left out).
 QString ContentSecurityPolicy(const QString& nonce, const QString& ruffleUrl,
                               const QString& gameServer);
 

@@ -411,8 +411,7 @@ void TShockwaveFlash::SetMovie(const QString& fullPath) {
 }
 
 void TShockwaveFlash::LoadMovieIntoPage() {
-  // The old movie's player goes first, flushing its saves into the page's
-  // storage, which is read for the old game before it is filled for the new.
+  // The old player goes first, flushing its saves into storage, read for the old game.
   if (!m_game.isEmpty()) {
     Evaluate(QStringLiteral("quillet.unload()"));
     PullSaves(m_game);

@@ -44,13 +44,12 @@ class TShockwaveFlash final : public QObject {
   // or is too large to be a game, which also throws FlashError.
   void SetMovie(const QString& fullPath);
   QString Movie() const { return m_movie; }
-  // Start or resume, and stop playback. Throw FlashError on failure.
+  // Throw FlashError on failure.
   void Play();
   void Stop();
   void FocusMovie();
   // The menu that a right click on the movie opens (nullptr: none).
   void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
-  // Shows the player's window full-screen and active, or takes it off the screen.
   void ShowPlayer(bool shown);
   bool IsShown() const { return m_shown; }
   // The player's X window (0 while it has none).
@@ -59,7 +58,6 @@ class TShockwaveFlash final : public QObject {
   // For tests and benchmarks; the process id is 0 while there is none.
   bool IsEngineReady() const { return m_state == State::Ready; }
   qint64 RendererProcessId() const;
-  // The tail of what the player process said on its error output.
   QString ProcessOutputTail() const { return QString::fromLocal8Bit(m_stderrTail); }
 
  Q_SIGNALS:
@@ -94,8 +92,7 @@ class TShockwaveFlash final : public QObject {
   void ApplySaves(const QString& game, const QJsonArray& entries);
   bool Revive(QString* error);
   void SetPlaying(bool playing);
-  // Ruffle keys a shared object by the page's address, new each run; the store
-  // keeps it under the name earlier versions gave it.
+  // Ruffle keys shared objects by the page's address, new each run; the store keeps old names.
   QString StoredKey(const QString& pageKey) const;
   QString PageKey(const QString& storedKey) const;
 

@@ -17,7 +17,6 @@ class LoopbackConnection;
 
 // Any local process may connect, so nothing here grows with what a client sends.
 struct LoopbackLimits {
-  // A request head (request line and headers) larger than this is refused.
   int maxHeadBytes = 8 * 1024;
   // Beyond it a new connection replaces the oldest without a whole head, so idle
   // sockets cannot lock out the web view, whose requests come whole at once.
@@ -30,14 +29,12 @@ struct LoopbackLimits {
   qint64 maxFileBytes = kMaxMovieBytes;
 };
 
-// The web view's only source of Ruffle and movies: HTTP/1.1 on 127.0.0.1, GET and
-// HEAD of an allow-list of exact paths under a random token. No request path ever
-// becomes a file name; a request is judged by its head alone, a body is refused
-// unread, and every answer closes its connection.
+// The web view's only source: HTTP/1.1 on 127.0.0.1, GET and HEAD of exact allow-listed
+// paths under a random token. No request path ever becomes a file name; a request is
+// judged by its head alone, a body is refused unread, every answer closes its connection.
 class LoopbackServer final : public QObject {
  public:
-  // ruffleFolder ends in "/"; allowedOrigin is the one origin given CORS
-  // access, or empty for none (the page is served here, of the same origin).
+  // ruffleFolder ends in "/"; allowedOrigin alone gets CORS access (empty: none).
   LoopbackServer(const QString& ruffleFolder, const QByteArray& allowedOrigin,
                  QObject* parent = nullptr, const LoopbackLimits& limits = LoopbackLimits{});
   ~LoopbackServer() override;
@@ -50,11 +47,9 @@ class LoopbackServer final : public QObject {
   quint16 Port() const { return m_port; }
   // "http://127.0.0.1:<port>/<token>/"
   QString BaseUrl() const;
-  // Where Ruffle's files are served ("<base>ruffle/"), for its publicPath.
   QString RuffleUrl() const { return BaseUrl() + QStringLiteral("ruffle/"); }
 
-  // Makes the file the one movie served and returns its new URL; any earlier
-  // movie URL stops answering. An empty path serves no movie.
+  // Any earlier movie URL stops answering; an empty path serves no movie.
   QUrl ServeMovie(const QString& filePath);
   // Serves the player's page (an HTML file) at the base URL, which it returns.
   QUrl ServePage(const QString& filePath);

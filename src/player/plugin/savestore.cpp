@@ -76,7 +76,6 @@ bool ReadSave(const QString& path, qint64 sizeLimit, QString* key, QString* valu
          QFileInfo(path).fileName() == FileName(*key);
 }
 
-// The charges of the save files in a game's folder, by file name.
 QHash<QString, qint64> FilesOnDisk(const QString& folder) {
   QHash<QString, qint64> charges;
   if (!AbsentOr(folder, S_IFDIR))
@@ -124,8 +123,7 @@ QString SaveStore::FileFor(const QString& game, const QString& key) const {
 }
 
 void SaveStore::MoveEarlierSaves() {
-  // Earlier versions kept all saves in one folder: each moves into its key's game
-  // folder; anything else is set aside, never deleted.
+  // Earlier versions' saves move into their key's game; others are set aside, never deleted.
   const QDir folder(m_folder);
   for (const QString& name :
        folder.entryList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks)) {
@@ -146,8 +144,7 @@ void SaveStore::MoveEarlierSaves() {
 }
 
 void SaveStore::CountAllGames() {
-  // Other games are charged by file size, cheaper than reading them, and never above
-  // their bound: earlier saves grown past it take no room from other games.
+  // Other games by file size (cheaper than reading), capped at their bound: no more is given.
   const QDir folder(m_folder);
   for (const QString& game :
        folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
@@ -192,8 +189,7 @@ SaveStore::Opened SaveStore::Open(const QString& game) {
     CountAllGames();
   }
   WriteOut(game);
-  // In a fixed order up to the bound: what does not fit stays on disk, unhanded, and
-  // a file too large to fit is not even read.
+  // In a fixed order up to the bound; what does not fit stays on disk, unread if too large.
   Opened opened;
   qint64 used = 0;
   const QString path = m_folder + GameFolderName(game);

@@ -11,12 +11,9 @@
 #include <chrono>
 #include <optional>
 
-// Game saves, one file per shared object in a folder per game (a movie's file name,
-// wherever it was played from); the program's store, not the engine's, so that a
-// second copy shares them. Whole files are replaced atomically; the last save wins.
-// A save costs its key and value in UTF-8 plus a fixed cost, bounded per game and in
-// total by the files on disk; only regular files are read, never through a link.
-// Changes reach the disk at most once per kWriteInterval; Flush() writes what waits.
+// Game saves, a file per shared object in a folder per game (a movie's file name), kept
+// by the program, not the engine, so that a second copy shares them and their bounds.
+// Files are replaced whole and atomically; only regular files are read, never via a link.
 class SaveStore {
  public:
   // folder ends in "/"; it is created when the first save is written.
@@ -30,8 +27,7 @@ class SaveStore {
     QJsonObject saves;     // key -> value
     qint64 allowance = 0;  // what all of the game's saves may be charged
   };
-  // Read afresh from disk (another copy may have saved since); the first call moves
-  // earlier versions' saves into their games.
+  // Read afresh (another copy may have saved); the first call moves earlier versions' saves.
   Opened Open(const QString& game);
 
   // Refused when the game is not open, a bound would pass, the text is not valid
@@ -52,7 +48,6 @@ class SaveStore {
   // A game saving every frame costs the disk little; a crash loses half a second.
   static constexpr std::chrono::milliseconds kWriteInterval{500};
 
-  // The folder, under the store's, of a game's saves.
   static QString GameFolderName(const QString& game);
 
  private:
