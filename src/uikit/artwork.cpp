@@ -69,9 +69,8 @@ QColor PixelAt(const QImage& image, int x, int y) {
   return image.pixelColor(x * ScaleOf(image), y * ScaleOf(image));
 }
 
-// Rounds one corner of the window: pixels beyond the arc around `centre`
-// turn white, with a one-device-pixel soft edge in `edge`. `dx`, `dy` (+1 or
-// -1) point from the centre towards the corner.
+// Pixels beyond the arc around `centre` turn white, with a one-device-pixel soft edge
+// in `edge`; `dx`, `dy` (+1 or -1) point from the centre towards the corner.
 void RoundCorner(QImage& image, QPointF centre, double radius, int dx, int dy, const QColor& edge) {
   centre *= ScaleOf(image);
   radius *= ScaleOf(image);
@@ -92,8 +91,7 @@ void RoundCorner(QImage& image, QPointF centre, double radius, int dx, int dy, c
   }
 }
 
-// The rows every top-strip picture shares: outline, glossy gradient, the
-// lines and the upper edge of the page frame that the page control covers.
+// The rows all top-strip pictures share, down to the upper edge of the page frame.
 QImage TopStrip(int width, int scale) {
   QImage image = NewPicture(width, 30, scale);
   FillRow(image, 0, kNavy);
@@ -367,8 +365,7 @@ QImage CategoryBarPicture(const QString& title, bool own, int scale) {
   const QColor border(0, 60, 116);
   const QColor beige(236, 233, 223);
 
-  // The face: white under the top border, fading to the base colour at row
-  // 15, then darkening towards the bottom border.
+  // White under the top border, the base colour at row 15, darker towards the bottom.
   for (int row = 1; row <= 18; ++row) {
     QColor colour;
     if (row <= 15) {
@@ -448,7 +445,6 @@ QImage AboutPicture(int scale) {
   return image;
 }
 
-// A transparent square of side logical pixels, drawn at scale device pixels each.
 static QImage ClearSquare(int side, int scale) {
   QImage image(side * scale, side * scale, QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(scale);

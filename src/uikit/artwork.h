@@ -23,8 +23,7 @@ QImage HideButtonPicture(int scale = 1);  // Image4, 95 x 24, "隐藏窗口"
 // A category bar, 171 x 20: plain (regular text) or the page's own (bold).
 QImage CategoryBarPicture(const QString& title, bool own, int scale = 1);
 
-// Three blue figures on an oval disc: the 38 x 38 program icon on white, and
-// the About box's 65 x 65 picture on a pale streaked background.
+// Three blue figures on an oval disc: the 38 x 38 icon and the About box's 65 x 65.
 QImage ProgramIcon();
 QImage AboutPicture(int scale = 1);
 
