@@ -140,8 +140,8 @@ void Withdraw(const Target& t) {
   });
 }
 
-// Reparented to the root anew, when managers read the setting; weston keeps a let-go
-// window in its frame, where it would show nowhere.
+// Whether the manager may handle the unmapped window, read as it comes to the root anew;
+// weston keeps a let-go window in its frame, where it would show nowhere.
 void SetBypass(const Target& t, bool bypass, const QRect& geometry) {
   if (Parent(t) != t.root)
     AwaitAnswer([&] { return Parent(t) == t.root; }, kReparentTimeoutMs);

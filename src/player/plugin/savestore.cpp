@@ -144,7 +144,8 @@ void SaveStore::MoveEarlierSaves() {
 }
 
 void SaveStore::CountAllGames() {
-  // Other games by file size (cheaper than reading), capped at their bound: no more is given.
+  // Other games by file size (cheaper than reading), capped at their bound so that old
+  // oversized saves take no room from the rest.
   const QDir folder(m_folder);
   for (const QString& game :
        folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
