@@ -52,10 +52,6 @@ QByteArray HostPage(const QByteArray& pageTemplate, const FlashSettings& setting
 // player stays empty.
 inline constexpr std::chrono::milliseconds kMovieLoadTimeout{20000};
 
-// What a game's save is charged beyond its key and value, by the page's
-// storage as by the program's store; it also bounds the number of saves.
-inline constexpr int kSaveOverhead = 512;
-
 // Style for inside Ruffle's player: anything Ruffle might show of its own
 // over the movie (splash, overlays, its menu and dialogs) stays hidden.
 QString HiddenRuffleParts();

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "player/playersettings.h"
-
 #include <QHash>
 #include <QJsonObject>
 #include <QSet>
@@ -66,7 +64,8 @@ class SaveStore {
   // and far above what the games save. 64 MiB for all games together.
   static constexpr qint64 kGameBound = 1024 * 1024;
   static constexpr qint64 kTotalBound = 64 * 1024 * 1024;
-  static constexpr qint64 kCostPerObject = playersettings::kSaveOverhead;
+  // A save's charge beyond its key and value, here and in the page; it bounds their number.
+  static constexpr qint64 kCostPerObject = 512;
   // Two writes a second: a game that saves every frame costs the disk little,
   // and a quit or a crash loses at most half a second of it.
   static constexpr std::chrono::milliseconds kWriteInterval{500};
