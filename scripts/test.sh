@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 bash scripts/check-format.sh
+bash scripts/check-layers.sh
 cmake --preset default
 cmake --build --preset default
 bash scripts/check-setup.sh --build build

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launch/moviebound.h"
+#include "platform/moviebound.h"
 
 #include <QString>
 #include <QtGlobal>

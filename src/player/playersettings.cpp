@@ -1,5 +1,7 @@
 #include "player/playersettings.h"
 
+#include "player/plugin/savestore.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -73,7 +75,7 @@ QByteArray HostPage(const QByteArray& pageTemplate, const FlashSettings& setting
       QJsonDocument(QJsonArray{HiddenRuffleParts()}).toJson(QJsonDocument::Compact);
   page.replace("@HIDDEN@", hidden.mid(1, hidden.size() - 2));
   page.replace("@LOAD_TIMEOUT_MS@", QByteArray::number(qint64(kMovieLoadTimeout.count())));
-  page.replace("@SAVE_OVERHEAD@", QByteArray::number(kSaveOverhead));
+  page.replace("@SAVE_OVERHEAD@", QByteArray::number(SaveStore::kCostPerObject));
   page.replace("@NONCE@", nonce.toLatin1());
   page.replace("@RUFFLE_URL@", ruffleUrl.toUtf8());
   return page;

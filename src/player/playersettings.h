@@ -44,9 +44,6 @@ QByteArray HostPage(const QByteArray& pageTemplate, const FlashSettings& setting
 // A movie with no first frame by then is given up; the player stays empty.
 inline constexpr std::chrono::milliseconds kMovieLoadTimeout{20000};
 
-// Charged per save beyond key and value, by page and store alike; it bounds the count.
-inline constexpr int kSaveOverhead = 512;
-
 // Anything of Ruffle's own over the movie (splash, overlays, menu, dialogs) stays hidden.
 QString HiddenRuffleParts();
 

@@ -1,6 +1,6 @@
 #include "player/shockwaveflash.h"
 
-#include "launch/moviebound.h"
+#include "platform/moviebound.h"
 #include "platform/playerwindow.h"
 #include "player/devtoolspipe.h"
 #include "player/plugin/loopbackserver.h"

@@ -3,7 +3,7 @@
 
 #include "launch/download.h"
 #include "launch/downloadcheck.h"
-#include "launch/moviebound.h"
+#include "platform/moviebound.h"
 #include "support/testsupport.h"
 #include "testmovies.h"
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "player/playersettings.h"
-
 #include <QHash>
 #include <QJsonObject>
 #include <QSet>
@@ -44,7 +42,8 @@ class SaveStore {
   // Per game ten times the Flash control's 100 KB per site, far above what games save.
   static constexpr qint64 kGameBound = 1024 * 1024;
   static constexpr qint64 kTotalBound = 64 * 1024 * 1024;
-  static constexpr qint64 kCostPerObject = playersettings::kSaveOverhead;
+  // Charged per save beyond key and value, by page and store alike; it bounds the count.
+  static constexpr qint64 kCostPerObject = 512;
   // A game saving every frame costs the disk little; a crash loses half a second.
   static constexpr std::chrono::milliseconds kWriteInterval{500};
 

@@ -1,4 +1,4 @@
-#include "launch/moviebound.h"
+#include "platform/moviebound.h"
 
 #include <QFile>
 
