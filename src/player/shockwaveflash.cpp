@@ -94,7 +94,7 @@ TShockwaveFlash::TShockwaveFlash(const QString& programFolder, const QString& ga
   m_pageUrl = m_server->ServePage(m_pageFile);
 
   if (geteuid() == 0)
-    std::fputs("quillet: running as root, so the web engine's sandbox is off\n", stderr);
+    std::fputs("quillet: running as root, so Chromium's sandbox is off\n", stderr);
 
   m_windowSearch.setInterval(30);
   connect(&m_windowSearch, &QTimer::timeout, this, &TShockwaveFlash::FindWindow);
@@ -124,6 +124,7 @@ void TShockwaveFlash::StartProcess() {
   m_game.clear();
   m_stderrTail.clear();
   QDir(m_profile.Path()).mkpath(QStringLiteral("chromium"));
+  QDir(m_profile.Path()).mkpath(QStringLiteral("tmp"));
 
   int toChromium[2], fromChromium[2];
   if (::pipe2(toChromium, O_CLOEXEC) != 0)
@@ -141,6 +142,8 @@ void TShockwaveFlash::StartProcess() {
     ::dup2(childWrites, 4);
     // Never outlive the program, even when it is killed.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // A terminal's Ctrl+C reaches only the program, which keeps the saves first.
+    ::setpgid(0, 0);
   });
   QStringList args{
       QStringLiteral("--remote-debugging-pipe"),
@@ -185,8 +188,11 @@ void TShockwaveFlash::StartProcess() {
   // dark, as the player's stage, not the light theme's grey.
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("GTK_THEME"), QStringLiteral("Adwaita:dark"));
+  // Chromium leaves a folder in the temporary folder at every start: it goes with the profile.
+  environment.insert(QStringLiteral("TMPDIR"), m_profile.Path() + QStringLiteral("/tmp"));
   m_process->setProcessEnvironment(environment);
   m_process->start(m_executable, args);
+  m_processGroup = m_process->processId();
   ::close(childReads);
   ::close(childWrites);
   m_pipe = new DevToolsPipe(fromChromium[0], toChromium[1], this);
@@ -217,6 +223,10 @@ void TShockwaveFlash::StopProcess() {
     delete m_process;
     m_process = nullptr;
   }
+  // Its helpers would outlive it for a moment, writing in the profile folder.
+  if (m_processGroup > 0)
+    ::kill(-static_cast<pid_t>(m_processGroup), SIGKILL);
+  m_processGroup = 0;
   playerwindow::Unwatch(m_window);
   m_window = 0;
 }

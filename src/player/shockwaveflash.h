@@ -124,6 +124,7 @@ class TShockwaveFlash final : public QObject {
   QUrl m_pageUrl;
   PlayerProfile m_profile;
   QProcess* m_process = nullptr;
+  qint64 m_processGroup = 0;
   DevToolsPipe* m_pipe = nullptr;
   QByteArray m_stderrTail;
   QTimer m_windowSearch;
