@@ -47,6 +47,7 @@ QString Json(const QJsonValue& value) {
 }
 
 const QString kCaption = QString::fromUtf8("小游戏");
+const QString kMenuWorld = QStringLiteral("quillet");
 constexpr int kMaxStderrTail = 4096;
 constexpr int kPullIntervalMs = 250;
 
@@ -120,6 +121,7 @@ void TShockwaveFlash::StartProcess() {
   m_state = State::Starting;
   m_targetId.clear();
   m_session.clear();
+  m_menuWorld = 0;
   m_window = 0;
   m_game.clear();
   m_stderrTail.clear();
@@ -315,6 +317,8 @@ void TShockwaveFlash::OnEvent(const QString& method, const QJsonObject& params,
     const QStringList at =
         params.value(QStringLiteral("payload")).toString().split(QLatin1Char(' '));
     if (params.value(QStringLiteral("name")).toString() == QLatin1String("quilletMenu") &&
+        m_menuWorld != 0 &&
+        params.value(QStringLiteral("executionContextId")).toInt() == m_menuWorld &&
         at.size() == 2 && m_shown && m_state == State::Ready) {
       const QPoint global(at[0].toInt(), at[1].toInt());
       Q_EMIT popupRequested(global);
@@ -349,11 +353,11 @@ void TShockwaveFlash::Attach(const QString& targetId) {
                                                                {QStringLiteral("g"), 0},
                                                                {QStringLiteral("b"), 0},
                                                                {QStringLiteral("a"), 1}}}});
-        // The page asks for the program's menu on a right click. A page
-        // script could ask too, but a menu is all it would get, and only
-        // while a game is shown.
+        // A right click asks for the program's menu from a world of the
+        // program's own: nothing in the page's world or its frames can call it.
         Page(QStringLiteral("Runtime.addBinding"),
-             QJsonObject{{QStringLiteral("name"), QStringLiteral("quilletMenu")}});
+             QJsonObject{{QStringLiteral("name"), QStringLiteral("quilletMenu")},
+                         {QStringLiteral("executionContextName"), kMenuWorld}});
         Page(QStringLiteral("Runtime.enable"));
         Page(QStringLiteral("Page.navigate"),
              QJsonObject{{QStringLiteral("url"), m_pageUrl.toString()}});
@@ -393,6 +397,7 @@ void TShockwaveFlash::PageLoaded() {
              playerwindow::SetCaption(m_window, kCaption);
              if (value.value(QStringLiteral("value")).toBool()) {
                m_state = State::Ready;
+               WatchRightClicks();
                if (m_shown)
                  ShowPlayer(true);
                Q_EMIT engineReady();
@@ -404,6 +409,36 @@ void TShockwaveFlash::PageLoaded() {
                Q_EMIT engineFailed(m_failure);
              }
            });
+}
+
+void TShockwaveFlash::WatchRightClicks() {
+  m_menuWorld = 0;
+  Page(QStringLiteral("Page.createIsolatedWorld"),
+       QJsonObject{{QStringLiteral("frameId"), m_targetId},
+                   {QStringLiteral("worldName"), kMenuWorld}},
+       [this](const QJsonObject& result, const QString& error) {
+         if (!error.isEmpty())
+           return;
+         const int world = result.value(QStringLiteral("executionContextId")).toInt();
+         Page(QStringLiteral("Runtime.evaluate"),
+              QJsonObject{{QStringLiteral("contextId"), world},
+                          {QStringLiteral("expression"),
+                           QStringLiteral("addEventListener('contextmenu', (e) => { if "
+                                          "(e.isTrusted) quilletMenu(Math.round(e.screenX) + "
+                                          "' ' + Math.round(e.screenY)); }, true)")}},
+              [this, world](const QJsonObject&, const QString& error) {
+                if (error.isEmpty())
+                  m_menuWorld = world;
+              });
+       });
+}
+
+void TShockwaveFlash::RunPageScript(const QString& script,
+                                    std::function<void(const QJsonValue&)> done) {
+  Evaluate(script, false, [done](const QJsonObject& value) {
+    if (done)
+      done(value.value(QStringLiteral("value")));
+  });
 }
 
 void TShockwaveFlash::SetMovie(const QString& fullPath) {

@@ -70,6 +70,9 @@ class TShockwaveFlash final : public QObject {
   // player process (0 while there is none).
   bool IsEngineReady() const { return m_state == State::Ready; }
   qint64 RendererProcessId() const;
+  // For tests: runs script in the page's own world, where a movie's script
+  // would run; done gets its value.
+  void RunPageScript(const QString& script, std::function<void(const QJsonValue&)> done = {});
   // The tail of what the player process said on its error output.
   QString ProcessOutputTail() const { return QString::fromLocal8Bit(m_stderrTail); }
 
@@ -97,6 +100,7 @@ class TShockwaveFlash final : public QObject {
   void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
   void Attach(const QString& targetId);
   void PageLoaded();
+  void WatchRightClicks();
   int Evaluate(const QString& expression, bool awaitPromise = false,
                std::function<void(const QJsonObject& value)> done = {});
   int Page(const QString& method, const QJsonObject& params = {},
@@ -133,6 +137,8 @@ class TShockwaveFlash final : public QObject {
   QString m_failure;
   QString m_targetId;
   QString m_session;
+  // The world that reports right clicks (0: none yet).
+  int m_menuWorld = 0;
   unsigned long m_window = 0;
   bool m_shown = false;
 
