@@ -361,7 +361,7 @@ TEST_F(FlashControlTest, AHostileMovieRunsNoScriptAndReachesNoOtherGame) {
 // and made-up events. The other game's saves stay and no menu is asked for.
 TEST_F(FlashControlTest, PageScriptReachesNoOtherGameAndNoReport) {
   QTemporaryDir dir;
-  const QString victim = dir.filePath(QStringLiteral("victim.swf"));
+  const QString victim = dir.filePath(QStringLiteral("scripted-victim.swf"));
   ASSERT_TRUE(QFile::copy(TestMovie("save"), victim));
   const QPoint middle(200, 150), firstBar(24, 275), secondBar(24 + 38, 275);
   flash->RunPageScript(
