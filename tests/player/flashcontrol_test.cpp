@@ -459,7 +459,8 @@ TEST(FlashSaves, SurviveRestartsAndASecondCopy) {
   QProcess beside;
   run(beside, middle, 5000);
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return beside.canReadLine() || beside.state() == QProcess::NotRunning; }, 60000));
+      [&] { return beside.peek(4096).contains("pixel") || beside.state() == QProcess::NotRunning; },
+      60000));
   QProcess third;
   run(third, middle, 800);
   EXPECT_TRUE(Near(pixelOf(third), kLaterRun)) << "a second copy did not see the saves";
