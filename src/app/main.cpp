@@ -7,6 +7,7 @@
 #include "platform/errorbox.h"
 #include "platform/fontwarmup.h"
 #include "platform/messageboxprompt.h"
+#include "platform/quitsignals.h"
 #include "platform/systempaths.h"
 #include "platform/windowsystem.h"
 #include "player/shockwaveflash.h"
@@ -30,11 +31,18 @@ int main(int argc, char** argv) {
       [] { return QPixmap::fromImage(artwork::QuestionIcon(artwork::ScreenScale())); });
   Program program(ProgramEnvironment{paths, GameServerAddress(), prompt, paths.ProgramFolder(),
                                      &DownloadFileWhileBusy});
+  // Ended by a signal as by a quit: the player stops, its saves are kept and
+  // its profile folder goes. One that comes before the event loop runs ends it at once.
+  bool quitting = false;
+  CatchQuitSignals(&app, [&quitting] {
+    quitting = true;
+    QCoreApplication::exit(0);
+  });
   try {
     program.Start();
   } catch (const FlashError& error) {
     ShowApplicationError(QString::fromUtf8(error.what()));
     return 1;
   }
-  return app.exec();
+  return quitting ? 0 : app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -41,8 +42,9 @@ bool PlayerProfile::Create(const QString& parent, QString* error) {
 }
 
 void PlayerProfile::Remove() {
-  if (!m_path.isEmpty())
-    QDir(m_path).removeRecursively();
+  // A helper of the player that was just killed may still be writing in it.
+  for (int tries = 0; !m_path.isEmpty() && !QDir(m_path).removeRecursively() && tries < 25; ++tries)
+    QThread::msleep(20);
   m_path.clear();
   if (m_lock >= 0)
     ::close(m_lock);

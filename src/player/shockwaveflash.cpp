@@ -47,6 +47,7 @@ QString Json(const QJsonValue& value) {
 }
 
 const QString kCaption = QString::fromUtf8("小游戏");
+const QString kMenuWorld = QStringLiteral("quillet");
 constexpr int kMaxStderrTail = 4096;
 constexpr int kPullIntervalMs = 250;
 
@@ -94,7 +95,7 @@ TShockwaveFlash::TShockwaveFlash(const QString& programFolder, const QString& ga
   m_pageUrl = m_server->ServePage(m_pageFile);
 
   if (geteuid() == 0)
-    std::fputs("quillet: running as root, so the web engine's sandbox is off\n", stderr);
+    std::fputs("quillet: running as root, so Chromium's sandbox is off\n", stderr);
 
   m_windowSearch.setInterval(30);
   connect(&m_windowSearch, &QTimer::timeout, this, &TShockwaveFlash::FindWindow);
@@ -120,10 +121,12 @@ void TShockwaveFlash::StartProcess() {
   m_state = State::Starting;
   m_targetId.clear();
   m_session.clear();
+  m_menuWorld = 0;
   m_window = 0;
   m_game.clear();
   m_stderrTail.clear();
   QDir(m_profile.Path()).mkpath(QStringLiteral("chromium"));
+  QDir(m_profile.Path()).mkpath(QStringLiteral("tmp"));
 
   int toChromium[2], fromChromium[2];
   if (::pipe2(toChromium, O_CLOEXEC) != 0)
@@ -141,6 +144,8 @@ void TShockwaveFlash::StartProcess() {
     ::dup2(childWrites, 4);
     // Never outlive the program, even when it is killed.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // A terminal's Ctrl+C reaches only the program, which keeps the saves first.
+    ::setpgid(0, 0);
   });
   QStringList args{
       QStringLiteral("--remote-debugging-pipe"),
@@ -184,8 +189,11 @@ void TShockwaveFlash::StartProcess() {
   // Dark, like the stage, for the moment its window shows before it is withdrawn.
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("GTK_THEME"), QStringLiteral("Adwaita:dark"));
+  // Chromium leaves a folder in the temporary folder at every start: it goes with the profile.
+  environment.insert(QStringLiteral("TMPDIR"), m_profile.Path() + QStringLiteral("/tmp"));
   m_process->setProcessEnvironment(environment);
   m_process->start(m_executable, args);
+  m_processGroup = m_process->processId();
   ::close(childReads);
   ::close(childWrites);
   m_pipe = new DevToolsPipe(fromChromium[0], toChromium[1], this);
@@ -216,6 +224,10 @@ void TShockwaveFlash::StopProcess() {
     delete m_process;
     m_process = nullptr;
   }
+  // Its helpers would outlive it for a moment, writing in the profile folder.
+  if (m_processGroup > 0)
+    ::kill(-static_cast<pid_t>(m_processGroup), SIGKILL);
+  m_processGroup = 0;
   playerwindow::Unwatch(m_window);
   m_window = 0;
 }
@@ -303,6 +315,8 @@ void TShockwaveFlash::OnEvent(const QString& method, const QJsonObject& params,
     const QStringList at =
         params.value(QStringLiteral("payload")).toString().split(QLatin1Char(' '));
     if (params.value(QStringLiteral("name")).toString() == QLatin1String("quilletMenu") &&
+        m_menuWorld != 0 &&
+        params.value(QStringLiteral("executionContextId")).toInt() == m_menuWorld &&
         at.size() == 2 && m_shown && m_state == State::Ready) {
       const QPoint global(at[0].toInt(), at[1].toInt());
       Q_EMIT popupRequested(global);
@@ -337,9 +351,10 @@ void TShockwaveFlash::Attach(const QString& targetId) {
                                                                {QStringLiteral("g"), 0},
                                                                {QStringLiteral("b"), 0},
                                                                {QStringLiteral("a"), 1}}}});
-        // A page script could ask too, but would get only the menu, only over a game.
+        // Only a world of the program's own may ask for the menu; page script and frames cannot.
         Page(QStringLiteral("Runtime.addBinding"),
-             QJsonObject{{QStringLiteral("name"), QStringLiteral("quilletMenu")}});
+             QJsonObject{{QStringLiteral("name"), QStringLiteral("quilletMenu")},
+                         {QStringLiteral("executionContextName"), kMenuWorld}});
         Page(QStringLiteral("Runtime.enable"));
         Page(QStringLiteral("Page.navigate"),
              QJsonObject{{QStringLiteral("url"), m_pageUrl.toString()}});
@@ -379,6 +394,7 @@ void TShockwaveFlash::PageLoaded() {
              playerwindow::SetCaption(m_window, kCaption);
              if (value.value(QStringLiteral("value")).toBool()) {
                m_state = State::Ready;
+               WatchRightClicks();
                if (m_shown)
                  ShowPlayer(true);
                Q_EMIT engineReady();
@@ -390,6 +406,36 @@ void TShockwaveFlash::PageLoaded() {
                Q_EMIT engineFailed(m_failure);
              }
            });
+}
+
+void TShockwaveFlash::WatchRightClicks() {
+  m_menuWorld = 0;
+  Page(QStringLiteral("Page.createIsolatedWorld"),
+       QJsonObject{{QStringLiteral("frameId"), m_targetId},
+                   {QStringLiteral("worldName"), kMenuWorld}},
+       [this](const QJsonObject& result, const QString& error) {
+         if (!error.isEmpty())
+           return;
+         const int world = result.value(QStringLiteral("executionContextId")).toInt();
+         Page(QStringLiteral("Runtime.evaluate"),
+              QJsonObject{{QStringLiteral("contextId"), world},
+                          {QStringLiteral("expression"),
+                           QStringLiteral("addEventListener('contextmenu', (e) => { if "
+                                          "(e.isTrusted) quilletMenu(Math.round(e.screenX) + "
+                                          "' ' + Math.round(e.screenY)); }, true)")}},
+              [this, world](const QJsonObject&, const QString& error) {
+                if (error.isEmpty())
+                  m_menuWorld = world;
+              });
+       });
+}
+
+void TShockwaveFlash::RunPageScript(const QString& script,
+                                    std::function<void(const QJsonValue&)> done) {
+  Evaluate(script, false, [done](const QJsonObject& value) {
+    if (done)
+      done(value.value(QStringLiteral("value")));
+  });
 }
 
 void TShockwaveFlash::SetMovie(const QString& fullPath) {

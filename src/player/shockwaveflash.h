@@ -58,6 +58,8 @@ class TShockwaveFlash final : public QObject {
   // For tests and benchmarks; the process id is 0 while there is none.
   bool IsEngineReady() const { return m_state == State::Ready; }
   qint64 RendererProcessId() const;
+  // For tests: runs script in the page's own world, where a movie's script would run.
+  void RunPageScript(const QString& script, std::function<void(const QJsonValue&)> done = {});
   QString ProcessOutputTail() const { return QString::fromLocal8Bit(m_stderrTail); }
 
  Q_SIGNALS:
@@ -82,6 +84,7 @@ class TShockwaveFlash final : public QObject {
   void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
   void Attach(const QString& targetId);
   void PageLoaded();
+  void WatchRightClicks();
   int Evaluate(const QString& expression, bool awaitPromise = false,
                std::function<void(const QJsonObject& value)> done = {});
   int Page(const QString& method, const QJsonObject& params = {},
@@ -108,6 +111,7 @@ class TShockwaveFlash final : public QObject {
   QUrl m_pageUrl;
   PlayerProfile m_profile;
   QProcess* m_process = nullptr;
+  qint64 m_processGroup = 0;
   DevToolsPipe* m_pipe = nullptr;
   QByteArray m_stderrTail;
   QTimer m_windowSearch;
@@ -116,6 +120,8 @@ class TShockwaveFlash final : public QObject {
   QString m_failure;
   QString m_targetId;
   QString m_session;
+  // The world that reports right clicks (0: none yet).
+  int m_menuWorld = 0;
   unsigned long m_window = 0;
   bool m_shown = false;
 

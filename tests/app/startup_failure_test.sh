@@ -3,7 +3,9 @@
 # without Ruffle's files, and (as root, in a mount namespace of its own) on a
 # machine without Chromium. Start-up stops with an "Application Error" box
 # after the launcher has shown, and the process ends with code 1 once it is
-# closed, leaving no player process behind.
+# closed, leaving no player process behind. And the working program ended
+# by SIGTERM, SIGINT or SIGHUP: it exits as after a quit, with code 0, its
+# player ended and the player's profile folder removed.
 # Usage: startup_failure_test.sh <program folder of the build>
 set -u
 bin=$1
@@ -67,4 +69,44 @@ if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
 else
   echo "no Chromium case skipped: needs root and unshare"
 fi
+quit_by_signal() { # signal
+  mkdir -p "$work/tmp"
+  # A background job of this shell would start with SIGINT ignored.
+  env --default-signal TMPDIR="$work/tmp" "$work/program/quillet" >"$work/log" 2>&1 &
+  pid=$!
+  program_pid=$pid
+  [ -n "$(await_window '^Quilletta$' 60)" ] || { echo "FAIL ($1): no launcher"; return 1; }
+  local player="" end=$((SECONDS + 60))
+  while [ -z "$player" ] && [ $SECONDS -le "$end" ]; do
+    player=$(pgrep -P "$pid" -f -- "--user-data-dir=$work/tmp/")
+    sleep 0.2
+  done
+  [ -n "$player" ] || { echo "FAIL ($1): the player never started"; cat "$work/log"; return 1; }
+  kill "-$1" "$pid"
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && { echo "FAIL ($1): the program went on"; return 1; }
+  wait "$pid"
+  rc=$?
+  pid=""
+  [ "$rc" -eq 0 ] || { echo "FAIL ($1): exit code $rc, not 0"; cat "$work/log"; return 1; }
+  # The player and its helpers (of its process group) take a moment to go.
+  for _ in $(seq 50); do
+    pgrep -f -- "$work/tmp/" >/dev/null || pgrep -g "$player" >/dev/null || break
+    sleep 0.1
+  done
+  if pgrep -a -f -- "$work/tmp/" || pgrep -a -g "$player"; then
+    echo "FAIL ($1): a player process outlived the program"
+    return 1
+  fi
+  left=$(find "$work/tmp" -mindepth 1 -maxdepth 1 -name 'quillet-player-*' -o -name 'org.chromium.*')
+  [ -z "$left" ] || { echo "FAIL ($1): the player left $left"; return 1; }
+  echo "SIG$1: the program ended with code 0, its player and profile folder gone"
+}
+[ -d "$work/program/ruffle" ] || cp -r "$bin/ruffle" "$work/program/"
+for signal in TERM INT HUP; do
+  quit_by_signal "$signal" || failures=$((failures + 1))
+done
 [ "$failures" -eq 0 ]

@@ -296,6 +296,11 @@ play() {
   await 10 "pixel 952 0" light_strip || fail "$1: the strip is not above the game ($seen)"
   note "$1 covers the screen under the strip"
 }
+prompt_above() { # the question stands above the game; answer_yes reports it missing
+  local prompt
+  prompt=$(await_window '^Confirm' 10) || return 0
+  await 10 "stacked_above $prompt $player" above || fail "$1: the question is under the game"
+}
 answer_yes() {
   await_window '^Confirm' 10 >/dev/null || { fail "$1: no question"; return 1; }
   input key Return
@@ -306,6 +311,7 @@ if play "first game"; then
   # The user presses Esc once the game has the keyboard.
   await 10 focus "is $player" || fail "the game did not take the keyboard ($seen has it)"
   input key Escape
+  prompt_above "Esc in the game"
   answer_yes "Esc in the game"
   await 10 launcher_geometry strip || fail "after the game the launcher is at $seen"
   note "quit by Esc in the game"
@@ -323,6 +329,7 @@ if play "second game"; then
   input mousemove 952 300 sleep 0.1 mousemove 952 12 sleep 0.1 mousemove 953 12
   await 10 focus "is $launcher" || fail "the mouse over the launcher left the keyboard with $seen"
   input key Escape
+  prompt_above "Esc in the launcher"
   answer_yes "Esc in the launcher"
   await 10 wm_state normal || fail "after the game the launcher is not managed again ($seen)"
   note "quit by Esc in the launcher"

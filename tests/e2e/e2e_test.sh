@@ -386,7 +386,7 @@ root_help="quillet: help page http://127.0.0.1/soft/Playbox/help.htm may not ope
 if [ "$(id -u)" = 0 ]; then
   grep -q -x -F "$root_help" "$work/program.log" || fail "no console line on the help page as root"
 fi
-chatter=$(grep -v -x -F -e "quillet: running as root, so the web engine's sandbox is off" -e "$root_help" "$work/program.log")
+chatter=$(grep -v -x -F -e "quillet: running as root, so Chromium's sandbox is off" -e "$root_help" "$work/program.log")
 [ -z "$chatter" ] || fail "the program wrote to its console: $(head -c 600 <<<"$chatter")"
 
 if [ "$failures" -gt 0 ]; then

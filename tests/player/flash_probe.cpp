@@ -38,17 +38,21 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::puts("loaded");
-  // Let a few frames reach the screen before reading it.
-  QColor c;
-  QTimer::singleShot(args.size() >= 6 ? args[5].toInt() : 1000, &app, [&] {
+  std::fflush(stdout);
+  // Let a few frames reach the screen before reading it, and read it before
+  // another copy's window can cover it; then stay for the rest of the hold.
+  const int hold = args.size() >= 6 ? args[5].toInt() : 1000;
+  QTimer::singleShot(std::min(hold, 1000), &app, [&] {
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
     const QRect area = playerwindow::ScreenGeometry(flash.WindowId());
     const double scale = std::min(area.width() / 400.0, area.height() / 300.0);
-    c = screen.pixelColor(area.x() + int((area.width() - 400 * scale) / 2 + probe.x() * scale),
+    const QColor c =
+        screen.pixelColor(area.x() + int((area.width() - 400 * scale) / 2 + probe.x() * scale),
                           area.y() + int((area.height() - 300 * scale) / 2 + probe.y() * scale));
-    app.quit();
+    std::printf("pixel %d %d %d\n", c.red(), c.green(), c.blue());
+    std::fflush(stdout);
   });
+  QTimer::singleShot(hold, &app, &QCoreApplication::quit);
   app.exec();
-  std::printf("pixel %d %d %d\n", c.red(), c.green(), c.blue());
   return 0;
 }

@@ -355,6 +355,52 @@ TEST_F(FlashControlTest, AHostileMovieRunsNoScriptAndReachesNoOtherGame) {
   EXPECT_TRUE(PixelBecomes(middle, kFirstRun)) << "a save was planted for a game never played";
 }
 
+// Script in the page's own world, where a movie's script would run, tries to
+// change or delete the saves of the game played before and to ask for the
+// program's menu: through the storage, the page's commands, a frame of its own
+// and made-up events. The other game's saves stay and no menu is asked for.
+TEST_F(FlashControlTest, PageScriptReachesNoOtherGameAndNoReport) {
+  QTemporaryDir dir;
+  const QString victim = dir.filePath(QStringLiteral("scripted-victim.swf"));
+  ASSERT_TRUE(QFile::copy(TestMovie("save"), victim));
+  const QPoint middle(200, 150), firstBar(24, 275), secondBar(24 + 38, 275);
+  flash->RunPageScript(
+      QStringLiteral("window.seen = new Set(); setInterval(() => Object.keys(localStorage).forEach("
+                     "(k) => seen.add(k)), 20)"));
+  ASSERT_TRUE(Load(victim));
+  ASSERT_TRUE(PixelBecomes(middle, kFirstRun));
+  ASSERT_TRUE(Load(TestMovie("anim")));
+
+  QSignalSpy requested(flash, &TShockwaveFlash::popupRequested);
+  int keysSeen = -1;
+  flash->RunPageScript(QStringLiteral(R"(
+    const tries = [
+      () => seen.forEach((k) => localStorage.setItem(k, "forged")),
+      () => seen.forEach((k) => localStorage.removeItem(k)),
+      () => quillet.fill(Object.fromEntries([...seen].map((k) => [k, "forged"])), 1e9),
+      () => quilletMenu("1 1"),
+      () => {
+        const frame = document.body.appendChild(document.createElement("iframe"));
+        frame.contentWindow.quilletMenu("2 2");
+      },
+      () => document.querySelectorAll("*").forEach((e) => e.dispatchEvent(
+          new MouseEvent("contextmenu", { bubbles: true, screenX: 3, screenY: 3 }))),
+    ];
+    tries.forEach((t) => { try { t(); } catch (e) {} });
+    seen.size)"),
+                       [&](const QJsonValue& value) { keysSeen = value.toInt(); });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return keysSeen >= 0; }, 5000));
+  EXPECT_GT(keysSeen, 0) << "the script saw none of the other game's saves";
+  EXPECT_FALSE(QTest::qWaitFor([&] { return !requested.isEmpty(); }, 1500))
+      << "a page script asked for the menu";
+
+  ASSERT_TRUE(Load(victim));
+  EXPECT_TRUE(PixelBecomes(middle, kLaterRun)) << "the other game's save was lost";
+  EXPECT_TRUE(Near(ScreenPixel(*flash, At(firstBar)), kBar));
+  EXPECT_FALSE(Near(ScreenPixel(*flash, At(secondBar)), kBar));
+  EXPECT_TRUE(requested.isEmpty());
+}
+
 // A save over the game's bound fails where the movie sees it (its flush()
 // reports the failure), a small one after it still succeeds, and a game that
 // floods its saves takes no room from another.
@@ -413,7 +459,8 @@ TEST(FlashSaves, SurviveRestartsAndASecondCopy) {
   QProcess beside;
   run(beside, middle, 5000);
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return beside.canReadLine() || beside.state() == QProcess::NotRunning; }, 60000));
+      [&] { return beside.peek(4096).contains("pixel") || beside.state() == QProcess::NotRunning; },
+      60000));
   QProcess third;
   run(third, middle, 800);
   EXPECT_TRUE(Near(pixelOf(third), kLaterRun)) << "a second copy did not see the saves";
