@@ -9,7 +9,6 @@ set -u
 bin=$1
 work=$(mktemp -d)
 pid=""
-failures=0
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   rm -rf "$work"
@@ -18,32 +17,26 @@ trap cleanup EXIT
 
 # Windows are polled for rather than waited on with xdotool's --sync, which
 # ends with an X error when a window goes while it reads it.
-# shellcheck source=../support/xqueries.sh
-source "$(dirname "$0")/../support/xqueries.sh"
+# shellcheck source=../support/testlib.sh
+source "$(dirname "$0")/../support/testlib.sh"
 
 check() { # name, then the command that starts the program
-  local name=$1
+  local name=$1 fail_tag=" ($1)"
   shift
   "$@" >"$work/log" 2>&1 &
   pid=$!
   program_pid=$pid
   launcher=$(await_window '^Quilletta$' 60)
-  [ -n "$launcher" ] || { echo "FAIL ($name): the launcher never showed"; cat "$work/log"; return 1; }
+  [ -n "$launcher" ] || { fail "the launcher never showed"; cat "$work/log"; return 1; }
   box=$(await_window '^Application Error$' 60)
-  [ -n "$box" ] || { echo "FAIL ($name): no Application Error box"; cat "$work/log"; return 1; }
+  [ -n "$box" ] || { fail "no Application Error box"; cat "$work/log"; return 1; }
   xdotool windowactivate --sync "$box" key Return
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    echo "FAIL ($name): the program went on after the Application Error box"
+  if ! wait_exit 10 "$pid"; then
+    fail "the program went on after the Application Error box"
     return 1
   fi
-  wait "$pid"
-  rc=$?
   pid=""
-  [ "$rc" -eq 1 ] || { echo "FAIL ($name): exit code $rc, not 1"; cat "$work/log"; return 1; }
+  [ "$exit_code" -eq 1 ] || { fail "exit code $exit_code, not 1"; cat "$work/log"; return 1; }
   echo "start-up failure ($name): Application Error shown, exit code 1"
 }
 
@@ -51,7 +44,7 @@ mkdir -p "$work/program/Common" "$work/data" "$work/empty" "$work/path"
 cp "$bin/quillet" "$work/program/"
 for tool in xdotool; do ln -s "$(command -v $tool)" "$work/path/"; done
 export XDG_DATA_HOME="$work/data"
-check "no Ruffle" "$work/program/quillet" || failures=$((failures + 1))
+check "no Ruffle" "$work/program/quillet"
 
 if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
   cp -r "$bin/ruffle" "$work/program/"
@@ -63,8 +56,8 @@ if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
   unshare -m --propagation private true 2>/dev/null || propagation=unchanged
   check "no Chromium" unshare -m --propagation "$propagation" sh -c \
     'mount --bind "$1" /usr/lib/chromium && PATH="$2" exec "$3"' sh \
-    "$work/empty" "$work/path" "$work/program/quillet" || failures=$((failures + 1))
+    "$work/empty" "$work/path" "$work/program/quillet"
 else
   echo "no Chromium case skipped: needs root and unshare"
 fi
-[ "$failures" -eq 0 ]
+finish "start-up failure: all checks passed"
