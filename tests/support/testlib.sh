@@ -31,36 +31,34 @@ finish() { # [--log file lines] passed-message [failed-message]
   echo "$1"
 }
 
-testlib_usec() { # seconds, a fraction allowed -> microseconds
+testlib_deadline() { # seconds, a fraction allowed -> that long from now, in microseconds
   local whole=${1%%.*} fraction=000000
   [[ $1 == *.* ]] && fraction="${1#*.}000000"
-  echo $((${whole:-0} * 1000000 + 10#${fraction:0:6}))
+  echo $((${EPOCHREALTIME/[.,]/} + ${whole:-0} * 1000000 + 10#${fraction:0:6}))
 }
+# Polls until the command succeeds; 1 once the clock has passed the deadline.
+testlib_poll() { # deadline command...
+  local end=$1
+  shift
+  until "$@"; do
+    [ "${EPOCHREALTIME/[.,]/}" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+}
+testlib_fails() { ! "$@"; }
 
 # Polls until the command succeeds; after `timeout` seconds gives up, naming
 # the command, and returns 1.
 wait_for() { # timeout command...
-  local end=$((${EPOCHREALTIME/[.,]/} + $(testlib_usec "$1")))
-  shift
-  until "$@"; do
-    if [ "${EPOCHREALTIME/[.,]/}" -ge "$end" ]; then
-      echo "-- gave up waiting for: $*" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
+  testlib_poll "$(testlib_deadline "$1")" "${@:2}" && return 0
+  echo "-- gave up waiting for: ${*:2}" >&2
+  return 1
 }
 
 # Whether the command keeps succeeding for the stated seconds: the one wait
 # of a stated length, for checks that nothing happens.
 holds_for() { # seconds command...
-  local end=$((${EPOCHREALTIME/[.,]/} + $(testlib_usec "$1")))
-  shift
-  until [ "${EPOCHREALTIME/[.,]/}" -ge "$end" ]; do
-    "$@" || return 1
-    sleep 0.1
-  done
-  "$@"
+  ! testlib_poll "$(testlib_deadline "$1")" testlib_fails "${@:2}"
 }
 
 ended() { ! kill -0 "$1" 2>/dev/null; }
