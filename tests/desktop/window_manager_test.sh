@@ -196,13 +196,7 @@ property "$launcher" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "no _NE
 note "above an ordinary window"
 
 # --- minimized, it has an entry in the task bar and comes back from it
-# The launcher activates itself when the pointer comes over it; a click
-# before the manager has made it active is lost now and then.
-click() {
-  pointer "$1" "$2" || return 1
-  wait_for 5 is_active "$launcher"
-  input click 1
-}
+click() { DISPLAY=$screen XAUTHORITY= click_here "$@"; }
 click $((832 + 155)) 15 # Image5
 wm_state() { state_of "$launcher"; }
 iconic() { [ "$1" = Iconic ]; }
@@ -226,8 +220,7 @@ note "back from the task bar"
 # --- a dialog: its own caption, a close box only (openbox offers minimize
 # for every dialog whatever it is told), its frame centred on the screen
 about_from_menu() {
-  pointer 900 300 && wait_for 5 is_active "$launcher"
-  input click 3
+  click 900 300 3
   wait_for 10 menu_open && input key a
 }
 about_from_menu
@@ -304,7 +297,7 @@ if play "second game"; then
   roll_down "over the game"
   await 10 focus "is $launcher" || fail "the rolled-down launcher does not have the keyboard ($seen has)"
   # A click in the game gives it the keyboard, not the place above the launcher.
-  pointer 400 400 && input click 1
+  click 400 400
   await 10 focus "is $player" || fail "the click in the game left the keyboard with $seen"
   await 10 "stacked_above $launcher $player" above || fail "after a click in the game the launcher is under it"
   pointer 952 300 952 12 953 12

@@ -195,13 +195,7 @@ row=$(convert "$shots/launcher.png" -crop "184x1+$lx+$((ly + column + 10))" -dep
 page_x=$(( ${row:-1} - 3 )) # and at Left 3
 note "page origin in the launcher: $page_x,$page_y"
 
-# The launcher activates itself when the pointer comes over it; a click
-# before the manager has made it active is lost now and then.
-click_at() { # window-relative x y
-  move_to "$((lx + $1))" "$((ly + $2))" || return 1
-  wait_for 5 is_active "$launcher"
-  xdotool click 1
-}
+click_at() { click_here "$((lx + $1))" "$((ly + $2))"; } # window-relative x y
 click_name() { click_at "$((page_x + $1 + 12))" "$((page_y + $2 + 7))"; }
 # Category 4's bar on page 5 (the page shown at start) stands at Top 65;
 # category 5's bar then stands at Top 454 of page 4.

@@ -45,6 +45,13 @@ move_to() { # x y [x y ...]
   done
 }
 
+# Clicks once the pointer has rested on the point as a hand's does: the
+# launcher activates itself when the pointer arrives, and a click straight
+# after that was lost now and then.
+click_here() { # x y [button]
+  move_to "$1" "$2" && holds_for 0.2 pointer_at "$1" "$2" && xdotool click "${3:-1}"
+}
+
 x_answers() { xdpyinfo >/dev/null 2>&1; }
 # A window manager announces itself on the root window once it manages windows.
 wm_running() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *'window id'* ]]; }
@@ -54,7 +61,6 @@ caption() { property "$1" _NET_WM_NAME | sed -n 's/.*= "\(.*\)"$/\1/p'; }
 state_of() { property "$1" WM_STATE | sed -n 's/.*window state: *//p'; } # Normal, Iconic
 active() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p'; }
 focus() { xdotool getwindowfocus -f 2>/dev/null; }
-is_active() { [ "$(($(active)))" = "$(($1))" ]; } # id
 viewable() { [[ $(xwininfo -id "$1" 2>/dev/null) == *'Map State: IsViewable'* ]]; } # id
 # The manager lists what a window allows once it manages it.
 closable() { [[ $(property "$1" _NET_WM_ALLOWED_ACTIONS) == *_NET_WM_ACTION_CLOSE* ]]; }
