@@ -64,8 +64,7 @@ if [ -z "${DISPLAY:-}" ]; then
   quillet_start_x 1024x768
   echo "run: no display; Quillet runs on Xvfb ${DISPLAY}. Screenshot: build/screen.png"
   start_quillet
-  while kill -0 "$QUILLET_PID" 2>/dev/null; do
-    sleep 3
+  while holds_for 3 kill -0 "$QUILLET_PID" 2>/dev/null; do
     import -window root build/screen.png 2>/dev/null || true
   done
 else

@@ -10,6 +10,8 @@
 # The same --root/--state must be given to stop a server started with them.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=../tests/support/testlib.sh
+source "$here/tests/support/testlib.sh"
 
 usage() {
   echo "usage: $0 start|stop|status [--port N] [--root DIR] [--state DIR]" >&2
@@ -47,6 +49,9 @@ running_pid() {
   [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && echo "$pid"
 }
 
+# The master writes its pid once it listens; a port that answers is then ours.
+serving() { running_pid >/dev/null && (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
+
 case "$action" in
   start)
     if pid=$(running_pid); then
@@ -73,15 +78,12 @@ case "$action" in
       cat "$state/start.log" >&2
       exit 1
     fi
-    for _ in $(seq 50); do
-      pid=$(running_pid) && break
-      sleep 0.1
-    done
-    if ! pid=$(running_pid); then
+    if ! wait_for 10 serving; then
       echo "server: nginx did not start:" >&2
       cat "$state/error.log" >&2 2>/dev/null || true
       exit 1
     fi
+    pid=$(running_pid)
     echo "server: serving $root on http://127.0.0.1:$port/ (pid $pid)"
     ;;
   stop)
@@ -90,13 +92,9 @@ case "$action" in
       exit 0
     fi
     kill -QUIT "$pid"
-    for _ in $(seq 50); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
+    if ! wait_exit 5 "$pid"; then
       kill -TERM "$pid" 2>/dev/null || true
-      sleep 0.5
+      wait_exit 5 "$pid" || echo "server: nginx (pid $pid) does not stop" >&2
     fi
     rm -f "$pidfile"
     echo "server: stopped"

@@ -1,6 +1,8 @@
 # Sourced by the other scripts: starts a private X server (Xvfb) with openbox
 # and points DISPLAY at it. Usage: quillet_start_x [WIDTHxHEIGHT]
 # The server and window manager end with the calling shell (see quillet_stop_x).
+# shellcheck source=../tests/support/testlib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../tests/support/testlib.sh"
 
 quillet_start_x() {
   local size=${1:-1024x768} number
@@ -9,23 +11,13 @@ quillet_start_x() {
   # start at once cannot pick the same one.
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -dpi 96 3>"$number" >/dev/null 2>&1 &
   QUILLET_XVFB_PID=$!
-  for _ in $(seq 100); do
-    [ -s "$number" ] && break
-    sleep 0.1
-  done
+  wait_for 20 test -s "$number" || { echo "xsession: Xvfb named no display" >&2; return 1; }
   export DISPLAY=":$(head -n1 "$number")"
   rm -f "$number"
-  for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-  done
+  wait_for 20 x_answers || { echo "xsession: Xvfb does not answer on $DISPLAY" >&2; return 1; }
   openbox --sm-disable >/dev/null 2>&1 &
   QUILLET_WM_PID=$!
-  # openbox announces itself on the root window once it manages windows.
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-  done
+  wait_for 20 wm_running || { echo "xsession: openbox does not manage $DISPLAY" >&2; return 1; }
 }
 
 quillet_stop_x() {

@@ -11,7 +11,6 @@ set -u
 bin=$1
 work=$(mktemp -d)
 pid=""
-failures=0
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   rm -rf "$work"
@@ -20,32 +19,26 @@ trap cleanup EXIT
 
 # Windows are polled for rather than waited on with xdotool's --sync, which
 # ends with an X error when a window goes while it reads it.
-# shellcheck source=../support/xqueries.sh
-source "$(dirname "$0")/../support/xqueries.sh"
+# shellcheck source=../support/testlib.sh
+source "$(dirname "$0")/../support/testlib.sh"
 
 check() { # name, then the command that starts the program
-  local name=$1
+  local name=$1 fail_tag=" ($1)"
   shift
   "$@" >"$work/log" 2>&1 &
   pid=$!
   program_pid=$pid
   launcher=$(await_window '^Quilletta$' 60)
-  [ -n "$launcher" ] || { echo "FAIL ($name): the launcher never showed"; cat "$work/log"; return 1; }
+  [ -n "$launcher" ] || { fail "the launcher never showed"; cat "$work/log"; return 1; }
   box=$(await_window '^Application Error$' 60)
-  [ -n "$box" ] || { echo "FAIL ($name): no Application Error box"; cat "$work/log"; return 1; }
+  [ -n "$box" ] || { fail "no Application Error box"; cat "$work/log"; return 1; }
   xdotool windowactivate --sync "$box" key Return
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    echo "FAIL ($name): the program went on after the Application Error box"
+  if ! wait_exit 10 "$pid"; then
+    fail "the program went on after the Application Error box"
     return 1
   fi
-  wait "$pid"
-  rc=$?
   pid=""
-  [ "$rc" -eq 1 ] || { echo "FAIL ($name): exit code $rc, not 1"; cat "$work/log"; return 1; }
+  [ "$exit_code" -eq 1 ] || { fail "exit code $exit_code, not 1"; cat "$work/log"; return 1; }
   echo "start-up failure ($name): Application Error shown, exit code 1"
 }
 
@@ -53,7 +46,7 @@ mkdir -p "$work/program/Common" "$work/data" "$work/empty" "$work/path"
 cp "$bin/quillet" "$work/program/"
 for tool in xdotool; do ln -s "$(command -v $tool)" "$work/path/"; done
 export XDG_DATA_HOME="$work/data"
-check "no Ruffle" "$work/program/quillet" || failures=$((failures + 1))
+check "no Ruffle" "$work/program/quillet"
 
 if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
   cp -r "$bin/ruffle" "$work/program/"
@@ -65,48 +58,43 @@ if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null; then
   unshare -m --propagation private true 2>/dev/null || propagation=unchanged
   check "no Chromium" unshare -m --propagation "$propagation" sh -c \
     'mount --bind "$1" /usr/lib/chromium && PATH="$2" exec "$3"' sh \
-    "$work/empty" "$work/path" "$work/program/quillet" || failures=$((failures + 1))
+    "$work/empty" "$work/path" "$work/program/quillet"
 else
   echo "no Chromium case skipped: needs root and unshare"
 fi
+player_of() { # program pid -> its player's pid, if it has started
+  player=$(pgrep -P "$1" -f -- "--user-data-dir=$work/tmp/")
+  [ -n "$player" ]
+}
+player_gone() { # player pid
+  ! pgrep -f -- "$work/tmp/" >/dev/null && ! pgrep -g "$1" >/dev/null
+}
 quit_by_signal() { # signal
+  local fail_tag=" ($1)"
   mkdir -p "$work/tmp"
   # A background job of this shell would start with SIGINT ignored.
   env --default-signal TMPDIR="$work/tmp" "$work/program/quillet" >"$work/log" 2>&1 &
   pid=$!
   program_pid=$pid
-  [ -n "$(await_window '^Quilletta$' 60)" ] || { echo "FAIL ($1): no launcher"; return 1; }
-  local player="" end=$((SECONDS + 60))
-  while [ -z "$player" ] && [ $SECONDS -le "$end" ]; do
-    player=$(pgrep -P "$pid" -f -- "--user-data-dir=$work/tmp/")
-    sleep 0.2
-  done
-  [ -n "$player" ] || { echo "FAIL ($1): the player never started"; cat "$work/log"; return 1; }
+  [ -n "$(await_window '^Quilletta$' 60)" ] || { fail "no launcher"; return 1; }
+  wait_for 60 player_of "$pid" || { fail "the player never started"; cat "$work/log"; return 1; }
   kill "-$1" "$pid"
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$pid" 2>/dev/null && { echo "FAIL ($1): the program went on"; return 1; }
-  wait "$pid"
-  rc=$?
+  wait_exit 10 "$pid" || { fail "the program went on"; return 1; }
   pid=""
-  [ "$rc" -eq 0 ] || { echo "FAIL ($1): exit code $rc, not 0"; cat "$work/log"; return 1; }
+  [ "$exit_code" -eq 0 ] || { fail "exit code $exit_code, not 0"; cat "$work/log"; return 1; }
   # The player and its helpers (of its process group) take a moment to go.
-  for _ in $(seq 50); do
-    pgrep -f -- "$work/tmp/" >/dev/null || pgrep -g "$player" >/dev/null || break
-    sleep 0.1
-  done
-  if pgrep -a -f -- "$work/tmp/" || pgrep -a -g "$player"; then
-    echo "FAIL ($1): a player process outlived the program"
+  if ! wait_for 5 player_gone "$player"; then
+    pgrep -a -f -- "$work/tmp/"
+    pgrep -a -g "$player"
+    fail "a player process outlived the program"
     return 1
   fi
   left=$(find "$work/tmp" -mindepth 1 -maxdepth 1 -name 'quillet-player-*' -o -name 'org.chromium.*')
-  [ -z "$left" ] || { echo "FAIL ($1): the player left $left"; return 1; }
+  [ -z "$left" ] || { fail "the player left $left"; return 1; }
   echo "SIG$1: the program ended with code 0, its player and profile folder gone"
 }
 [ -d "$work/program/ruffle" ] || cp -r "$bin/ruffle" "$work/program/"
 for signal in TERM INT HUP; do
-  quit_by_signal "$signal" || failures=$((failures + 1))
+  quit_by_signal "$signal"
 done
-[ "$failures" -eq 0 ]
+finish "start-up failure: all checks passed"

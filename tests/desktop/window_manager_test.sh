@@ -10,13 +10,10 @@ export LC_ALL=C.UTF-8
 wm=$1
 build=$(cd "$2" && pwd)
 movie="$build/server/www/soft/Playbox/Playshare/tancs.swf"
-failures=0
 started=$SECONDS
-
-fail() {
-  echo "FAIL [$wm]: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=../support/testlib.sh
+source "$(dirname "$0")/../support/testlib.sh"
+fail_tag=" [$wm]"
 note() { echo "-- [$wm] $((SECONDS - started)) s: $*"; }
 
 [ -x "$build/bin/quillet" ] || { echo "FAIL: no program in $build/bin"; exit 1; }
@@ -47,10 +44,7 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM XAUTHORITY
 # A session bus of the test's own, for the GTK-based managers.
 dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do
-  [ -s "$work/bus" ] && break
-  sleep 0.1
-done
+wait_for 10 test -s "$work/bus"
 export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
 
 # --- a private X server on a free display, and the window manager. Under
@@ -60,19 +54,18 @@ start_x() { # size -> $display, $screen
   : >"$work/display"
   Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -dpi 96 3>"$work/display" >"$work/x.log" 2>&1 &
   pids+=($!)
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-  done
+  wait_for 10 test -s "$work/display"
   display=":$(head -n1 "$work/display")"
   screen=$display
-  for _ in $(seq 100); do
-    DISPLAY=$display xdpyinfo >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
+  DISPLAY=$display wait_for 10 x_answers && return 0
   why="the X server does not answer"
   return 1
 }
+xwayland_started() { # mutter's pid -> its display in $xwayland
+  xwayland=$(pgrep -a -P "$1" -x Xwayland | awk '{ print $3 }')
+  [ -n "$xwayland" ]
+}
+running_or_ended() { wm_running || ended "$1"; }
 start_manager() {
   if [ "$wm" = mutter-wayland ]; then
     start_x 1280x1024 || return 1
@@ -80,12 +73,8 @@ start_manager() {
       mutter --nested --wayland --wayland-display=quillet-test >"$work/wm.log" 2>&1 &
     pids+=($!)
     # XWayland's display, from the command line mutter starts it with.
-    local xwayland=
-    for _ in $(seq 300); do
-      xwayland=$(pgrep -a -P "${pids[-1]}" -x Xwayland | awk '{ print $3 }')
-      [ -n "$xwayland" ] && break
-      sleep 0.1
-    done
+    xwayland=
+    wait_for 30 xwayland_started "${pids[-1]}"
     export DISPLAY=$xwayland XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
     export WAYLAND_DISPLAY=quillet-test
     # As on a desktop that asks Qt for Wayland: the program still takes X11.
@@ -103,11 +92,9 @@ start_manager() {
     "${manager[@]}" >"$work/wm.log" 2>&1 &
     pids+=($!)
   fi
-  for _ in $(seq 300); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    kill -0 "${pids[-1]}" 2>/dev/null || { why="it ended"; return 1; }
-    sleep 0.1
-  done
+  wait_for 30 running_or_ended "${pids[-1]}"
+  ended "${pids[-1]}" && { why="it ended"; return 1; }
+  wm_running && return 0
   why="it does not manage the screen"
   return 1
 }
@@ -129,13 +116,13 @@ note "$wm manages $DISPLAY"
 
 # What the user does and sees, on the screen's X server.
 input() { DISPLAY=$screen XAUTHORITY= xdotool "$@"; }
-# A nested compositor follows the pointer from where it entered its window.
-input mousemove 1200 1000 sleep 0.2 mousemove 20 700
+pointer() { DISPLAY=$screen XAUTHORITY= move_to "$@"; }
+# A nested compositor follows the pointer from where it entered its window
+# (1200, 1000 is outside it, and outside the screen elsewhere).
+[ "$wm" = mutter-wayland ] && pointer 1200 1000
+pointer 20 700
 
 # --- reading the X server
-# shellcheck source=../support/xqueries.sh
-source "$(dirname "$0")/../support/xqueries.sh"
-property() { xprop -id "$1" "$2" 2>/dev/null; }
 pixel() { # x y -> "r g b" on the screen
   DISPLAY=$screen XAUTHORITY= import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
     sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
@@ -145,18 +132,13 @@ pixel() { # x y -> "r g b" on the screen
 # that a window manager still at work cannot pass it; leaves the last
 # reading in $seen.
 await() { # timeout probe test
-  local end=$((SECONDS + $1)) probe=$2 test=$3 held=0
-  while [ $SECONDS -le "$end" ]; do
-    seen=$($probe)
-    if $test "$seen"; then
-      held=$((held + 1))
-      [ "$held" -ge 5 ] && return 0
-    else
-      held=0
-    fi
-    sleep 0.1
-  done
-  return 1
+  held=0
+  wait_for "$1" steady "$2" "$3"
+}
+steady() { # probe test
+  seen=$($1)
+  if $2 "$seen"; then held=$((held + 1)); else held=0; fi
+  [ "$held" -ge 5 ]
 }
 
 launcher_geometry() { geometry "$launcher"; }
@@ -170,16 +152,16 @@ brought_back() { # id name command...: minimized where the manager lets it, show
   local id=$1 name=$2
   shift 2
   xdotool windowminimize "$id" 2>/dev/null
-  await 5 "state_of $id" iconic || ! property "$id" _NET_WM_ALLOWED_ACTIONS | grep -q MINIMIZE ||
-    fail "$name did not minimize: $seen"
+  if [[ $(property "$id" _NET_WM_ALLOWED_ACTIONS) == *MINIMIZE* ]]; then
+    await 5 "state_of $id" iconic || fail "$name did not minimize: $seen"
+  fi
   "$@"
   await 10 "state_of $id" normal || fail "$name shown again stays $seen"
   await 10 active "is $id" || fail "$name shown again is not active ($seen is)"
 }
 is() { [ "$(($2))" = "$(($1))" ]; }
 above() { [ "$1" = above ]; }
-active() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p'; }
-focus() { xdotool getwindowfocus -f 2>/dev/null; }
+closing() { [[ $1 == *_NET_WM_ACTION_CLOSE* ]]; }
 
 # What shows on the screen. The strip's second row is light blue (its first
 # is dark navy); the launcher's band above the bottom strip is sky blue; the
@@ -206,22 +188,16 @@ note "placed at $seen"
 # --- above a large ordinary window opened over it and activated
 xmessage -geometry 1000x700+0+30 -name ordinary "an ordinary window" >/dev/null 2>&1 &
 pids+=($!)
-ordinary=
-for _ in $(seq 100); do
-  ordinary=$(xdotool search --onlyvisible --classname '^ordinary$' 2>/dev/null | head -n1)
-  [ -n "$ordinary" ] && break
-  sleep 0.1
-done
-[ -n "$ordinary" ] || fail "the ordinary window did not show"
+ordinary_shows() { ordinary=$(window_of_class '^ordinary$') && [ -n "$ordinary" ]; }
+wait_for 10 ordinary_shows || fail "the ordinary window did not show"
 xdotool windowactivate "$ordinary" 2>/dev/null
 await 10 band sky_blue || fail "the launcher is not above an ordinary window: $seen at its band"
 property "$launcher" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "no _NET_WM_STATE_ABOVE"
 note "above an ordinary window"
 
 # --- minimized, it has an entry in the task bar and comes back from it
-click() { input mousemove "$1" "$2" sleep 0.1 click 1; }
+click() { DISPLAY=$screen XAUTHORITY= click_here "$@"; }
 click $((832 + 155)) 15 # Image5
-state_of() { property "$1" WM_STATE | sed -n 's/.*window state: *//p'; }
 wm_state() { state_of "$launcher"; }
 iconic() { [ "$1" = Iconic ]; }
 normal() { [ "$1" = Normal ]; }
@@ -243,18 +219,22 @@ note "back from the task bar"
 
 # --- a dialog: its own caption, a close box only (openbox offers minimize
 # for every dialog whatever it is told), its frame centred on the screen
-input mousemove 900 300 sleep 0.1 click 3 sleep 0.5 key a
+about_from_menu() {
+  click 900 300 3
+  wait_for 10 menu_open && input key a
+}
+about_from_menu
 if about=$(await_window '^关于' 10); then
-  caption=$(property "$about" _NET_WM_NAME | sed -n 's/.*= "\(.*\)"$/\1/p')
+  caption=$(caption "$about")
   [ "$caption" = "关于..." ] || fail "the About box's caption reads '$caption'"
   actions() { property "$about" _NET_WM_ALLOWED_ACTIONS; }
-  await 10 actions true
+  await 10 actions closing || fail "the About box has no close box: $seen"
   case "$seen" in *MAXIMIZE* | *RESIZE*) fail "the About box may be resized: $seen" ;; esac
   if [ "$wm" != openbox ]; then
     case "$seen" in *MINIMIZE*) fail "the About box may be minimized: $seen" ;; esac
   fi
   await 10 "frame_offset $about" centred || fail "the About box's frame is off the centre by $seen (twice)"
-  brought_back "$about" "the About box" input mousemove 900 300 sleep 0.1 click 3 sleep 0.5 key a
+  brought_back "$about" "the About box" about_from_menu
   input key Return
   await_gone '^关于' 5 || fail "Enter did not close the About box"
   note "the About box: $caption, centred"
@@ -270,7 +250,7 @@ note "rolled up"
 
 # --- the mouse at the top edge rolls it down, above the ordinary window
 roll_down() {
-  input mousemove 952 300 sleep 0.2 mousemove 952 0 sleep 0.1 mousemove 953 0
+  pointer 952 300 952 0 953 0
   await 10 launcher_geometry rolled_down || fail "$1: rolled down to $seen"
   await 10 band sky_blue || fail "$1: rolled down under another window ($seen at its band)"
 }
@@ -323,10 +303,10 @@ if play "second game"; then
   roll_down "over the game"
   await 10 focus "is $launcher" || fail "the rolled-down launcher does not have the keyboard ($seen has)"
   # A click in the game gives it the keyboard, not the place above the launcher.
-  input mousemove 400 400 sleep 0.1 click 1
+  click 400 400
   await 10 focus "is $player" || fail "the click in the game left the keyboard with $seen"
   await 10 "stacked_above $launcher $player" above || fail "after a click in the game the launcher is under it"
-  input mousemove 952 300 sleep 0.1 mousemove 952 12 sleep 0.1 mousemove 953 12
+  pointer 952 300 952 12 953 12
   await 10 focus "is $launcher" || fail "the mouse over the launcher left the keyboard with $seen"
   input key Escape
   prompt_above "Esc in the launcher"
@@ -343,10 +323,5 @@ notice_again() {
 }
 notice_again && brought_back "$notice" "the notice" notice_again
 
-if [ "$failures" -gt 0 ]; then
-  echo "--- program output"
-  tail -n 20 "$work/program.log"
-  echo "[$wm] $failures check(s) failed in $((SECONDS - started)) s"
-  exit 1
-fi
-echo "[$wm] all checks passed in $((SECONDS - started)) s"
+finish --log "$work/program.log" 20 "[$wm] all checks passed in $((SECONDS - started)) s" \
+  "[$wm] $failures check(s) failed in $((SECONDS - started)) s"

@@ -14,12 +14,8 @@ www="$build/server/www"
 shots="$build/e2e"
 shared=/var/opt/Playshare/pbox
 common="$build/bin/Common"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=../support/testlib.sh
+source "$src/tests/support/testlib.sh"
 note() { echo "-- $*"; }
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -87,31 +83,25 @@ trap cleanup EXIT
 trap 'exit 1' TERM INT
 
 # --- window helpers
-# shellcheck source=../support/xqueries.sh
-source "$src/tests/support/xqueries.sh"
-
-wait_height() { # id test timeout -> waits until test(x, y, w, h) holds
-  local id=$1 test=$2 end=$((SECONDS + $3))
-  while [ $SECONDS -le "$end" ]; do
-    # shellcheck disable=SC2046
-    "$test" $(geometry "$id") && return 0
-    sleep 0.2
-  done
-  return 1
-}
+# shellcheck disable=SC2046
+fits() { "$2" $(geometry "$1"); } # id test -> whether test(x, y, w, h) holds
+wait_height() { wait_for "$3" fits "$1" "$2"; } # id test timeout
 rolled_up() { [ "$4" -le 3 ] && [ "$2" -eq -1 ]; }
 rolled_down() { [ "$4" -ge 555 ]; }
 
 # --- dialogs: their exact captions, a caption bar with a close box only, and
 # a frame centred on the screen
-caption() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([A-Z0-9_]*) = "\(.*\)"$/\1/p'; }
 wm_name() {
   local check
   check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{ print $NF }')
   xprop -id "$check" _NET_WM_NAME 2>/dev/null | sed -n 's/.* = "\(.*\)"$/\1/p'
 }
 check_dialog() { # id caption [picture]: with picture, a screenshot of the whole frame
-  local id=$1 l r t b x y w h functions decorations actions
+  local id=$1 functions decorations actions
+  # Managed and placed first: the manager then has said what it allows.
+  wait_for 10 frame_centred "$id" ||
+    fail "'$2' is not centred: twice its frame's centre is off by $(frame_offset "$id")"
+  wait_for 10 closable "$id" || fail "'$2' has no close box: $(property "$id" _NET_WM_ALLOWED_ACTIONS)"
   [ "$(caption "$id")" = "$2" ] || fail "the caption reads '$(caption "$id")', not '$2'"
   read -r _ functions decorations _ < <(xprop -id "$id" _MOTIF_WM_HINTS 2>/dev/null |
     sed 's/.* = //; s/,//g')
@@ -125,30 +115,33 @@ check_dialog() { # id caption [picture]: with picture, a screenshot of the whole
   if [ "$(wm_name)" != Openbox ]; then
     case "$actions" in *MINIMIZE*) fail "'$2' may be minimized: $actions" ;; esac
   fi
-  local offset
-  offset=$(frame_offset "$id")
-  centred "$offset" || fail "'$2' is not centred: twice its frame's centre is off by $offset"
   if [ -n "${3:-}" ]; then
-    read -r x y w h <<<"$(geometry "$id")"
-    read -r l r t b < <(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed 's/.* = //; s/,//g')
-    shot "$work/dialog.png"
-    convert "$work/dialog.png" -crop "$((w + ${l:-0} + ${r:-0}))x$((h + ${t:-0} + ${b:-0}))+$((x - ${l:-0}))+$((y - ${t:-0}))" \
-      +repage "$3" 2>/dev/null
+    : >"$3"
+    wait_for 10 frame_drawn "$id" "$3" || fail "'$2' keeps changing on the screen"
   fi
+}
+frame_centred() { centred "$(frame_offset "$1")"; }
+frame_drawn() { # id file -> whether the window with its frame shows as in file, which it updates
+  local l r t b x y w h
+  read -r x y w h <<<"$(geometry "$1")"
+  read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed 's/.* = //; s/,//g')
+  shot "$work/dialog.png"
+  convert "$work/dialog.png" -crop "$((w + ${l:-0} + ${r:-0}))x$((h + ${t:-0} + ${b:-0}))+$((x - ${l:-0}))+$((y - ${t:-0}))" \
+    +repage "$work/frame.png" 2>/dev/null
+  [ "$(compare -metric AE "$2" "$work/frame.png" null: 2>&1)" = 0 ] && return 0
+  cp "$work/frame.png" "$2"
+  return 1
 }
 
 shot() { import -window root "$1" 2>/dev/null; }
 # Takes screenshots into `after` for up to 5 s, until more than `min` pixels
 # differ from `before`; leaves compare's count in $changed_pixels. A loaded
 # machine may take a while to draw the effect of a key.
-await_change() { # before after min
-  for _ in $(seq 25); do
-    sleep 0.2
-    shot "$2"
-    changed_pixels=$(compare -metric AE "$1" "$2" null: 2>&1)
-    [ "${changed_pixels%% *}" -gt "$3" ] 2>/dev/null && return 0
-  done
-  return 1
+await_change() { wait_for 5 changed "$@"; } # before after min
+changed() {
+  shot "$2"
+  changed_pixels=$(compare -metric AE "$1" "$2" null: 2>&1)
+  [ "${changed_pixels%% *}" -gt "$3" ] 2>/dev/null
 }
 
 pixel() { # file x y -> "r g b"
@@ -174,19 +167,24 @@ PATH="$work/bin:$PATH" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/data/cac
 program_pid=$!
 
 launcher=$(await_window '^Quilletta' 60) || { cat "$work/program.log"; echo "FAIL: no launcher window"; exit 1; }
-sleep 1
-read -r lx ly lw lh <<<"$(geometry "$launcher")"
 screen_w=$(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1]; exit }')
 screen_h=$(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[2]; exit }')
 expected_left=$((screen_w - 192))
+placed() { [ "$(geometry "$launcher")" = "$expected_left 0 184 556" ]; }
+wait_for 10 placed
+read -r lx ly lw lh <<<"$(geometry "$launcher")"
 [ "$lx $ly $lw $lh" = "$expected_left 0 184 556" ] ||
   fail "launcher at $lx,$ly size ${lw}x$lh, expected $expected_left,0 184x556"
-shot "$shots/launcher.png"
 
 # Find the page's origin from the category bars' dark-blue border, so the
 # clicks hit the names wherever the page's client area starts.
-column=$(convert "$shots/launcher.png" -crop "1x556+$((lx + 90))+$ly" -depth 8 txt:- 2>/dev/null |
-  awk -F'[,:]' '/#003C74/ { print $2; exit }')
+bars_drawn() {
+  shot "$shots/launcher.png"
+  column=$(convert "$shots/launcher.png" -crop "1x556+$((lx + 90))+$ly" -depth 8 txt:- 2>/dev/null |
+    awk -F'[,:]' '/#003C74/ { print $2; exit }')
+  [ -n "$column" ]
+}
+wait_for 10 bars_drawn
 if [ -z "$column" ]; then
   fail "no category bar border (RGB 0, 60, 116) found on the launcher"
   column=28
@@ -197,13 +195,16 @@ row=$(convert "$shots/launcher.png" -crop "184x1+$lx+$((ly + column + 10))" -dep
 page_x=$(( ${row:-1} - 3 )) # and at Left 3
 note "page origin in the launcher: $page_x,$page_y"
 
-click_at() { # window-relative x y
-  xdotool mousemove "$((lx + $1))" "$((ly + $2))" sleep 0.2 click 1
-}
+click_at() { click_here "$((lx + $1))" "$((ly + $2))"; } # window-relative x y
 click_name() { click_at "$((page_x + $1 + 12))" "$((page_y + $2 + 7))"; }
-# Category 4's bar on page 5 (the page shown at start) stands at Top 65.
+# Category 4's bar on page 5 (the page shown at start) stands at Top 65;
+# category 5's bar then stands at Top 454 of page 4.
 click_at "$((page_x + 3 + 85))" "$((page_y + 65 + 10))"
-sleep 0.5
+page4_shown() {
+  shot "$work/page.png"
+  near "$(pixel "$work/page.png" "$((lx + page_x + 88))" "$((ly + page_y + 454))")" 003C74 24
+}
+wait_for 10 page4_shown || fail "the fourth category's page did not show"
 
 download() { # page-x page-y -> answers the prompt with Enter; leaves $notice
   local prompt
@@ -212,13 +213,14 @@ download() { # page-x page-y -> answers the prompt with Enter; leaves $notice
     fail "no Confirm prompt after clicking the name at $1,$2"
     return 1
   fi
-  sleep 0.3
   check_dialog "$prompt" Confirm "$shots/prompt.png"
   xdotool key Return
   notice=$(await_window '^提示' 30) || { fail "no notice after the download"; return 1; }
   notice_at=$SECONDS
-  sleep 0.5
+  notice_shown_at=${EPOCHREALTIME/[.,]/}
+  wait_for 10 notice_written || fail "the notice shows no text"
 }
+notice_written() { [ "$(notice_span)" -gt 0 ]; }
 
 notice_span() { # -> width of the notice's text
   local nx ny nw nh
@@ -241,12 +243,28 @@ if download 6 133; then
   [ -f "$target/tancs.swf" ] || fail "tancs.swf is not in $target"
   cmp -s "$target/tancs.swf" "$www/soft/Playbox/Playshare/tancs.swf" ||
     fail "the downloaded tancs.swf differs from the server's"
-  sleep 1.5
-  [ -n "$(shown_window '^提示')" ] || fail "the success notice closed before 2 s"
+  left=$((notice_shown_at + 2000000 - ${EPOCHREALTIME/[.,]/}))
+  [ "$left" -gt 0 ] || left=0
+  holds_for "$((left / 1000000)).$(printf %06d $((left % 1000000)))" viewable "$notice" ||
+    fail "the success notice closed before 2 s"
   await_gone '^提示' 5 || fail "the success notice is still open 6 s later"
   took=$((SECONDS - notice_at))
   [ "$took" -ge 3 ] && [ "$took" -le 6 ] || fail "the success notice closed after ${took} s, not 4"
 fi
+
+backdrop_shown() {
+  shot "$work/a.png"
+  near "$(pixel "$work/a.png" 10 300)" 1B2631 10
+}
+still_for() { # seconds -> whether the screen keeps the picture in b.png that long
+  shot "$work/a.png"
+  holds_for "$1" unchanged
+}
+unchanged() {
+  shot "$work/b.png"
+  changed=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1)
+  [ "$changed" = 0 ]
+}
 
 # --- 2. play it
 note "play |贪吃蛇|"
@@ -258,25 +276,11 @@ if [ -n "${player:-}" ]; then
   [ "$px $py $pw $ph" = "0 0 $screen_w $screen_h" ] ||
     fail "the player covers $px,$py ${pw}x$ph, not the screen"
   # The snake's start screen: its own backdrop, and nothing moves until a key.
-  ok=0
-  for _ in $(seq 40); do
-    shot "$work/a.png"
-    near "$(pixel "$work/a.png" 10 300)" 1B2631 10 && { ok=1; break; }
-    sleep 0.5
-  done
-  [ "$ok" = 1 ] || fail "the game's backdrop is not on the screen: $(pixel "$work/a.png" 10 300)"
+  wait_for 30 backdrop_shown || fail "the game's backdrop is not on the screen: $(pixel "$work/a.png" 10 300)"
   # On a loaded machine the first frames may still be coming in: wait, for a
-  # bounded time, for two equal pictures half a second apart. A start screen
-  # that keeps changing never gets there.
-  still=0
-  for _ in $(seq 10); do
-    sleep 0.5
-    shot "$work/b.png"
-    changed=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1)
-    [ "$changed" = 0 ] && { still=1; break; }
-    cp "$work/b.png" "$work/a.png"
-  done
-  [ "$still" = 1 ] || fail "the start screen changes before any key ($changed pixels in 0.5 s)"
+  # bounded time, for the picture to stay the same for half a second. A start
+  # screen that keeps changing never gets there.
+  wait_for 10 still_for 0.5 || fail "the start screen changes before any key ($changed pixels in 0.5 s)"
   xdotool key space
   await_change "$work/b.png" "$work/c.png" 1000 ||
     fail "the start screen did not go on a key ($changed_pixels)"
@@ -299,7 +303,8 @@ fi
 
 # --- 4. the mouse at the top edge rolls the launcher down
 note "roll down"
-xdotool mousemove "$((lx + 60))" 300 sleep 0.3 mousemove "$((lx + 60))" 0 sleep 0.2 mousemove "$((lx + 70))" 0
+roll_down() { move_to "$((lx + 60))" 300 "$((lx + 60))" 0 "$((lx + 70))" 0; }
+roll_down
 wait_height "$launcher" rolled_down 5 || fail "launcher not rolled down: $(geometry "$launcher")"
 read -r lx ly lw lh <<<"$(geometry "$launcher")"
 
@@ -307,8 +312,7 @@ read -r lx ly lw lh <<<"$(geometry "$launcher")"
 note "download |华容道|, absent from the server"
 if download 62 133; then
   missing_span=$(notice_span)
-  sleep 6
-  [ -n "$(shown_window '^提示')" ] || fail "the failure notice closed by itself"
+  holds_for 6 viewable "$notice" || fail "the failure notice closed by itself"
   close_notice
   [ -e "$target/huard.swf" ] && fail "a failed download left huard.swf"
   [ -e "$common/huard.swf" ] && fail "a failed download left huard.swf in Common"
@@ -332,22 +336,18 @@ server start --port 80 >/dev/null
 # --- 7. help asks the browser for the help page
 note "help"
 click_at 65 544 # the menu button
-sleep 0.8
+wait_for 10 menu_open || fail "no menu from the menu button"
 xdotool key h
-for _ in $(seq 25); do
-  [ -s "$work/xdg-open.log" ] && break
-  sleep 0.2
-done
+wait_for 5 test -s "$work/xdg-open.log"
 asked=$(cat "$work/xdg-open.log" 2>/dev/null)
 [ "$asked" = "http://127.0.0.1/soft/Playbox/help.htm" ] || fail "help asked xdg-open for '$asked'"
 
 # --- 8. the About box
 note "About"
 click_at 65 544 # the menu button
-sleep 0.8
+wait_for 10 menu_open || fail "no menu from the menu button"
 xdotool key a
 if about=$(await_window '^关于' 10); then
-  sleep 0.3
   check_dialog "$about" 关于... "$shots/about.png"
   xdotool windowactivate --sync "$about" 2>/dev/null
   xdotool key Return
@@ -360,21 +360,18 @@ fi
 note "close during a game"
 click_name 6 133
 if await_window '^小游戏' 20 >/dev/null; then
-  sleep 2
-  xdotool mousemove "$((lx + 60))" 300 sleep 0.3 mousemove "$((lx + 60))" 0 sleep 0.2 mousemove "$((lx + 70))" 0
+  # The launcher has rolled up and the game shows before the mouse goes up.
+  if ! wait_height "$launcher" rolled_up 10 || ! wait_for 20 backdrop_shown; then
+    fail "the game did not start under the strip: $(geometry "$launcher")"
+  fi
+  roll_down
   wait_height "$launcher" rolled_down 5 || fail "launcher not rolled down during the game"
   click_at 175 15 # the close picture
-  for _ in $(seq 50); do
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.2
-  done
-  if kill -0 "$program_pid" 2>/dev/null; then
+  if ! wait_exit 10 "$program_pid"; then
     fail "the program still runs after closing the launcher"
   else
-    wait "$program_pid"
-    code=$?
     program_pid=""
-    [ "$code" = 0 ] || fail "the program ended with code $code"
+    [ "$exit_code" = 0 ] || fail "the program ended with code $exit_code"
   fi
 else
   fail "the downloaded game does not play on a second start"
@@ -389,10 +386,5 @@ fi
 chatter=$(grep -v -x -F -e "quillet: running as root, so Chromium's sandbox is off" -e "$root_help" "$work/program.log")
 [ -z "$chatter" ] || fail "the program wrote to its console: $(head -c 600 <<<"$chatter")"
 
-if [ "$failures" -gt 0 ]; then
-  echo "--- program output"
-  tail -n 30 "$work/program.log"
-  echo "$failures check(s) failed; screenshots in $shots"
-  exit 1
-fi
-echo "e2e: all checks passed; screenshots in $shots"
+finish --log "$work/program.log" 30 "e2e: all checks passed; screenshots in $shots" \
+  "$failures check(s) failed; screenshots in $shots"

@@ -8,11 +8,8 @@ src=$1
 build=$2
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=../support/testlib.sh
+source "$(dirname "$0")/../support/testlib.sh"
 
 app=org.quillet.Quillet
 desktop="$src/dist/$app.desktop"
@@ -82,8 +79,4 @@ else
   echo "note: the build drew no icon yet; icon not checked"
 fi
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "install: all checks passed"
+finish "install: all checks passed"

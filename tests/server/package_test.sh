@@ -6,11 +6,8 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=../support/testlib.sh
+source "$(dirname "$0")/../support/testlib.sh"
 
 if ! cpack --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1; then
   cat "$out/cpack.log"
@@ -61,8 +58,4 @@ has '^drwxr-xr-x root/root .* \./var/opt/Playshare/$' "a parent of the shared ga
 grep -q '\./usr/local' "$out/contents" && fail "the package has files under /usr/local"
 grep -qE '_test$' "$out/contents" && fail "the package holds test programs"
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "package: $(basename "$deb") passes; Depends: $depends"
+finish "package: $(basename "$deb") passes; Depends: $depends"

@@ -6,12 +6,8 @@ set -uo pipefail
 src=$1
 www=$2
 state=$(mktemp -d)
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=../support/testlib.sh
+source "$(dirname "$0")/../support/testlib.sh"
 
 server() { bash "$src/scripts/server.sh" "$@" --root "$www" --state "$state"; }
 
@@ -125,8 +121,4 @@ server status >/dev/null
 [ $? -eq 3 ] || fail "status says not running after stop"
 server stop >/dev/null || fail "a second stop is harmless"
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "server: all checks passed"
+finish "server: all checks passed"

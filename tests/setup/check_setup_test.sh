@@ -7,7 +7,8 @@ set -uo pipefail
 source_dir=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=../support/testlib.sh
+source "$(dirname "$0")/../support/testlib.sh"
 
 sed 's/ liblzma-dev\b//' "$source_dir/scripts/setup.sh" >"$work/setup.sh"
 grep -q liblzma-dev "$work/setup.sh" && fail "could not take the package out of the copy"
@@ -17,4 +18,4 @@ fi
 grep -q 'package liblzma-dev ' "$work/err" || fail "the guard did not name the package: $(cat "$work/err")"
 
 bash "$source_dir/scripts/check-setup.sh" || fail "the guard failed on the real set-up list"
-echo "PASS"
+finish "PASS"

@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# Sourced by the shell tests: what the X server says of a window, and
+# Sourced through testlib.sh: what the X server says of a window, and
 # colours read off the screen.
 
 # The shown windows of the program the test started ($program_pid, set by
@@ -11,23 +11,59 @@ shown_window() { # title regex -> id
     xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null
   done | head -n1
 }
+shows() { # title regex -> whether such a window shows; its id in $found
+  found=$(shown_window "$1")
+  [ -n "$found" ]
+}
 await_window() { # title regex timeout-seconds -> id
-  local end=$((SECONDS + $2)) id
-  while [ $SECONDS -le "$end" ]; do
-    id=$(shown_window "$1")
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
-  return 1
+  wait_for "$2" shows "$1" && echo "$found"
 }
+gone() { ! shows "$1"; }
 await_gone() { # title regex timeout-seconds
-  local end=$((SECONDS + $2))
-  while [ $SECONDS -le "$end" ]; do
-    [ -z "$(shown_window "$1")" ] && return 0
-    sleep 0.2
+  wait_for "$2" gone "$1"
+}
+window_of_class() { # class name -> the id of a shown window of that class
+  xdotool search --onlyvisible --classname "$1" 2>/dev/null | head -n1
+}
+# The program's pop-up menu: an override-redirect window that names its owner.
+menu_open() {
+  local id
+  for id in $(xdotool search --all --onlyvisible --pid "$program_pid" 2>/dev/null); do
+    [[ $(property "$id" WM_TRANSIENT_FOR) == *'window id'* ]] &&
+      [[ $(xwininfo -id "$id" 2>/dev/null) == *'Override Redirect State: yes'* ]] && return 0
   done
   return 1
 }
+
+pointer_at() { [[ $(xdotool getmouselocation 2>/dev/null) == "x:$1 y:$2 "* ]]; } # x y
+# Moves the pointer through the points, each once the X server has it at the
+# last: xdotool's own --sync waits for ever when the pointer is there already.
+move_to() { # x y [x y ...]
+  while [ $# -ge 2 ]; do
+    xdotool mousemove "$1" "$2" && wait_for 5 pointer_at "$1" "$2" || return 1
+    shift 2
+  done
+}
+
+# Clicks once the pointer has rested on the point as a hand's does: the
+# launcher activates itself when the pointer arrives, and a click straight
+# after that was lost now and then.
+click_here() { # x y [button]
+  move_to "$1" "$2" && holds_for 0.2 pointer_at "$1" "$2" && xdotool click "${3:-1}"
+}
+
+x_answers() { xdpyinfo >/dev/null 2>&1; }
+# A window manager announces itself on the root window once it manages windows.
+wm_running() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *'window id'* ]]; }
+
+property() { xprop -id "$1" "$2" 2>/dev/null; } # id name
+caption() { property "$1" _NET_WM_NAME | sed -n 's/.*= "\(.*\)"$/\1/p'; }
+state_of() { property "$1" WM_STATE | sed -n 's/.*window state: *//p'; } # Normal, Iconic
+active() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p'; }
+focus() { xdotool getwindowfocus -f 2>/dev/null; }
+viewable() { [[ $(xwininfo -id "$1" 2>/dev/null) == *'Map State: IsViewable'* ]]; } # id
+# The manager lists what a window allows once it manages it.
+closable() { [[ $(property "$1" _NET_WM_ALLOWED_ACTIONS) == *_NET_WM_ACTION_CLOSE* ]]; }
 
 geometry() { # id -> "x y w h" of the window itself (its client area) on the screen
   xwininfo -id "$1" 2>/dev/null | awk '
