@@ -15,10 +15,12 @@ namespace {
 
 class AboutBoxTest : public ::testing::Test {
  protected:
+  // Shown in the window manager's frame, with every event of it handled.
   void ShowAndWait() {
     box.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
-    QTest::qWait(200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box.frameGeometry() != box.geometry(); }));
+    SyncWithXServer();
   }
 
   TAboutBox box;
@@ -67,7 +69,9 @@ TEST_F(AboutBoxTest, CentredFirstThenReopensWhereItWasHidden) {
   ShowAndWait();
   const QPoint screenCentre = QGuiApplication::primaryScreen()->geometry().center();
   // The whole frame, caption bar included, is centred.
-  EXPECT_LE((box.frameGeometry().center() - screenCentre).manhattanLength(), 2);
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return (box.frameGeometry().center() - screenCentre).manhattanLength() <= 2;
+  })) << (box.frameGeometry().center() - screenCentre).manhattanLength();
 
   // The user drags it elsewhere through the window manager, then closes it.
   Xdotool({QStringLiteral("windowmove"), QString::number(box.winId()), QStringLiteral("60"),
