@@ -2,6 +2,7 @@
 
 #include "app/aboutbox.h"
 #include "support/realinput.h"
+#include "support/xwindow.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -19,7 +20,9 @@ class AboutBoxTest : public ::testing::Test {
   void ShowAndWait() {
     box.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return box.frameGeometry() != box.geometry(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      return box.frameGeometry() != box.geometry() && XGeometry(box.winId()) == box.geometry();
+    }));
     SyncWithXServer();
   }
 
@@ -83,7 +86,8 @@ TEST_F(AboutBoxTest, CentredFirstThenReopensWhereItWasHidden) {
   ASSERT_FALSE(box.isVisible());
 
   ShowAndWait();
-  EXPECT_EQ(box.pos(), where);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return box.pos() == where; }))
+      << box.pos().x() << "," << box.pos().y();
 }
 
 }  // namespace
