@@ -2,6 +2,7 @@
 
 #include "app/aboutbox.h"
 #include "support/realinput.h"
+#include "support/xwindow.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -15,10 +16,14 @@ namespace {
 
 class AboutBoxTest : public ::testing::Test {
  protected:
+  // Shown in the window manager's frame, with every event of it handled.
   void ShowAndWait() {
     box.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
-    QTest::qWait(200);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      return box.frameGeometry() != box.geometry() && XGeometry(box.winId()) == box.geometry();
+    }));
+    SyncWithXServer();
   }
 
   TAboutBox box;
@@ -67,7 +72,9 @@ TEST_F(AboutBoxTest, CentredFirstThenReopensWhereItWasHidden) {
   ShowAndWait();
   const QPoint screenCentre = QGuiApplication::primaryScreen()->geometry().center();
   // The whole frame, caption bar included, is centred.
-  EXPECT_LE((box.frameGeometry().center() - screenCentre).manhattanLength(), 2);
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return (box.frameGeometry().center() - screenCentre).manhattanLength() <= 2;
+  })) << (box.frameGeometry().center() - screenCentre).manhattanLength();
 
   // The user drags it elsewhere through the window manager, then closes it.
   Xdotool({QStringLiteral("windowmove"), QString::number(box.winId()), QStringLiteral("60"),
@@ -79,7 +86,8 @@ TEST_F(AboutBoxTest, CentredFirstThenReopensWhereItWasHidden) {
   ASSERT_FALSE(box.isVisible());
 
   ShowAndWait();
-  EXPECT_EQ(box.pos(), where);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return box.pos() == where; }))
+      << box.pos().x() << "," << box.pos().y();
 }
 
 }  // namespace

@@ -22,11 +22,15 @@ class Screenshot : public ::testing::Test {
     MoveMouseTo(QPoint(20, 740));
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTest::qWait(300);
-    shot = QGuiApplication::primaryScreen()
-               ->grabWindow(0, form.x(), form.y(), form.width(), form.height())
-               .toImage()
-               .convertToFormat(QImage::Format_RGB888);
+    // Until the screen shows what the window paints.
+    const QImage painted = form.grab().toImage().convertToFormat(QImage::Format_RGB888);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+      shot = QGuiApplication::primaryScreen()
+                 ->grabWindow(0, form.x(), form.y(), form.width(), form.height())
+                 .toImage()
+                 .convertToFormat(QImage::Format_RGB888);
+      return shot == painted;
+    }));
     ASSERT_EQ(shot.size(), QSize(184, 556));
   }
 

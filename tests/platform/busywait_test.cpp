@@ -2,18 +2,19 @@
 // input is dropped (Esc stopping the transfer is tested with the download).
 
 #include "platform/busywait.h"
+#include "support/holdsfor.h"
+#include "support/realinput.h"
 #include "support/testsupport.h"
 
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTest>
 #include <QTimer>
 
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
@@ -30,23 +31,25 @@ TEST(BusyWait, WindowsPaintAndTimersFireWithTheBusyPointer) {
   window.resize(200, 100);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  QTest::qWait(100);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.paints > 0; }));
   window.paints = 0;
 
   int ticks = 0;
   bool busyAtEveryTick = true;
+  // The work lasts until the windows have ticked and painted enough.
+  QSemaphore enough;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, &window, [&] {
     ++ticks;
     const QCursor* cursor = QGuiApplication::overrideCursor();
     busyAtEveryTick = busyAtEveryTick && cursor && cursor->shape() == Qt::WaitCursor;
     window.update();
+    if (ticks >= 5 && window.paints >= 3 && enough.available() == 0)
+      enough.release();
   });
   timer.start(50);
-  const bool result = RunWhileBusy([](const std::atomic<bool>&) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    return true;
-  });
+  const bool result =
+      RunWhileBusy([&](const std::atomic<bool>&) { return enough.tryAcquire(1, 10000); });
   timer.stop();
 
   EXPECT_TRUE(result);
@@ -67,7 +70,7 @@ TEST(BusyWait, ClickDuringTheWaitIsDroppedNotReplayed) {
   button.setGeometry(300, 300, 160, 40);
   button.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
-  QTest::qWait(200);
+  SyncWithXServer();
   std::atomic<bool> working{false};
   int clicksDuringWait = 0;
   int clicks = 0;
@@ -76,25 +79,27 @@ TEST(BusyWait, ClickDuringTheWaitIsDroppedNotReplayed) {
     clicksDuringWait += working ? 1 : 0;
   });
   const QPoint at = button.mapToGlobal(button.rect().center());
-  const QByteArray click = "xdotool mousemove --sync " + QByteArray::number(at.x()) + ' ' +
+  const QByteArray click = "xdotool mousemove " + QByteArray::number(at.x()) + ' ' +
                            QByteArray::number(at.y()) + " click 1";
 
+  XEcho echo;
   const bool clicked = RunWhileBusy([&](const std::atomic<bool>&) {
     working = true;
-    // The X server has the click once xdotool returns; give the wait time to
-    // handle it, which it must not.
+    // The X server has the click once xdotool returns; the wait handles it,
+    // which must drop it, before our echo.
     const bool sent = std::system(click.constData()) == 0;
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    echo.Send();
+    const bool handled = QTest::qWaitFor([&] { return echo.Returned(); }, 10000);
     working = false;
-    return sent;
+    return sent && handled;
   });
   ASSERT_TRUE(clicked);
   EXPECT_EQ(clicksDuringWait, 0);
   // Clicked for real afterwards, the button counts that click only.
   ASSERT_EQ(std::system(click.constData()), 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return clicks > 0; }, 5000));
-  QTest::qWait(200);
-  EXPECT_EQ(clicks, 1) << "the click given during the wait was replayed";
+  EXPECT_TRUE(HoldsFor([&] { return clicks == 1; }, 200))
+      << clicks << " clicks: the click given during the wait was replayed";
 }
 
 }  // namespace

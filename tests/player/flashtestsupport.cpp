@@ -1,7 +1,6 @@
 #include "flashtestsupport.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -9,6 +8,7 @@
 
 #include "platform/playerwindow.h"
 #include "player/shockwaveflash.h"
+#include "support/holdsfor.h"
 #include "support/testsupport.h"
 
 QImage GrabScreen(const TShockwaveFlash& flash) {
@@ -31,14 +31,12 @@ bool Near(const QColor& a, const QColor& b, int tolerance) {
 
 bool ShowsMotion(const TShockwaveFlash& flash, int withinMs) {
   const QImage first = GrabScreen(flash);
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < withinMs) {
-    QTest::qWait(100);
-    if (GrabScreen(flash) != first)
-      return true;
-  }
-  return false;
+  return QTest::qWaitFor([&] { return GrabScreen(flash) != first; }, withinMs);
+}
+
+bool HoldsStill(const TShockwaveFlash& flash, int ms) {
+  const QImage first = GrabScreen(flash);
+  return HoldsFor([&] { return GrabScreen(flash) == first; }, ms);
 }
 
 QString TestMovie(const char* name) {

@@ -21,5 +21,8 @@ bool Near(const QColor& a, const QColor& b, int tolerance = 12);
 // Whether what the player's window shows changes within the given time.
 bool ShowsMotion(const TShockwaveFlash& flash, int withinMs = 1500);
 
+// Whether what the player's window shows stays as it is for the given time.
+bool HoldsStill(const TShockwaveFlash& flash, int ms);
+
 // A compiled test movie, e.g. TestMovie("anim").
 QString TestMovie(const char* name);

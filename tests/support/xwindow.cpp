@@ -1,9 +1,9 @@
 #include "support/xwindow.h"
 
 #include "platform/x11.h"
+#include "support/holdsfor.h"
 
 #include <QElapsedTimer>
-#include <QTest>
 
 using x11::Atom;
 using x11::Take;
@@ -37,19 +37,20 @@ int XWmState(WId window) {
   return c != nullptr ? int(x11::WmState(c, xcb_window_t(window)).value_or(0)) : 0;
 }
 
+WId XInputFocus() {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr)
+    return 0;
+  const auto reply = Take(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+  return reply ? WId(reply->focus) : 0;
+}
+
 QRect XStableGeometry(WId window, int quietMs, int timeoutMs) {
   QElapsedTimer total;
   total.start();
   QRect last = XGeometry(window);
-  QElapsedTimer quiet;
-  quiet.start();
-  while (quiet.elapsed() < quietMs && total.elapsed() < timeoutMs) {
-    QTest::qWait(5);
-    const QRect now = XGeometry(window);
-    if (now != last) {
-      last = now;
-      quiet.restart();
-    }
-  }
+  while (!HoldsFor([&] { return XGeometry(window) == last; }, quietMs) &&
+         total.elapsed() < timeoutMs)
+    last = XGeometry(window);
   return last;
 }

@@ -18,6 +18,9 @@ QByteArrayList XAtoms(WId window, const char* property);
 // The ICCCM state: 1 normal, 3 iconic, 0 withdrawn or unknown.
 int XWmState(WId window);
 
+// The window that has the keyboard (the X input focus).
+WId XInputFocus();
+
 // Waits until the window's geometry has not changed for `quietMs`, and
 // returns it; a window manager may answer a request in several steps.
 QRect XStableGeometry(WId window, int quietMs = 200, int timeoutMs = 5000);

@@ -287,7 +287,6 @@ TEST(GameNameLabel, ASharedColumnGoesToTheNameOnTop) {
     QTest::mouseClick(page.windowHandle(), Qt::LeftButton, {}, QPoint(x, 10));
     EXPECT_EQ(leftClicks.size(), expectLeft ? 1 : 0) << x;
     EXPECT_EQ(rightClicks.size(), expectLeft ? 0 : 1) << x;
-    QTest::qWait(QApplication::doubleClickInterval() + 20);
   }
 }
 
