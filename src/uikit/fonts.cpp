@@ -16,7 +16,7 @@ namespace {
 // Every character the program writes in the Song face: the catalogue's names
 // and bar titles, the two lettered buttons and the About box.
 QString SongText() {
-  QString text = QStringLiteral("= 菜单隐藏窗口 Quillet 版本：8.2 开发组");
+  QString text = QStringLiteral("= 菜单隐藏窗口 Quillet 版本：" QUILLET_VERSION " 开发组");
   for (const GameCategory& category : GameCategories()) {
     text += QString::fromUtf8(category.title);
     for (const GameEntry& entry : category)
