@@ -1,6 +1,7 @@
 #pragma once
 
 #include "launch/moviebound.h"
+#include "platform/outcome.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -34,13 +35,13 @@ struct DownloadLimits {
 };
 
 // Fetches url (http or https, also after redirects) into localPath with one
-// plain GET. Returns true only when the whole movie arrived: the transfer
-// ended cleanly with status 200, the size matches what the server announced,
-// and the body is a Flash movie whose header agrees with all of it. Otherwise
-// returns false and leaves localPath as it was. Never writes through a link
+// plain GET. Succeeds only when the whole movie arrived: the transfer ended
+// cleanly with status 200, the size matches what the server announced, and
+// the body is a Flash movie whose header agrees with all of it. Otherwise
+// fails with the reason and leaves localPath as it was. Never writes through a link
 // at localPath (see NewMovieFile). Blocks until the transfer ends; safe to
 // call from any thread; setting cancelled (when given) ends the transfer as
 // a failure within a second.
-bool DownloadFile(const QString& url, const QString& localPath);
-bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits,
-                  const std::atomic<bool>* cancelled = nullptr);
+Outcome DownloadFile(const QString& url, const QString& localPath);
+Outcome DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits,
+                     const std::atomic<bool>* cancelled = nullptr);

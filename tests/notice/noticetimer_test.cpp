@@ -35,10 +35,11 @@ class NoticeTimerTest : public TempFolderTest {
   // runs it: on a worker thread behind the busy wait.
   void Download(bool outcome, std::chrono::milliseconds transferTime = {}) {
     const auto fetch = [outcome, transferTime](const QString&, const QString&) {
-      return RunWhileBusy([outcome, transferTime](const std::atomic<bool>&) {
+      const bool ok = BusyWait().Run([outcome, transferTime](const std::atomic<bool>&) {
         std::this_thread::sleep_for(transferTime);
         return outcome;
       });
+      return ok ? Outcome::Ok() : Outcome::Failed({});
     };
     DownloadGame(
         QStringLiteral("xiaofg"),

@@ -43,7 +43,7 @@ TEST(BusyWait, WindowsPaintAndTimersFireWithTheBusyPointer) {
     window.update();
   });
   timer.start(50);
-  const bool result = RunWhileBusy([](const std::atomic<bool>&) {
+  const bool result = BusyWait().Run([](const std::atomic<bool>&) {
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     return true;
   });
@@ -57,8 +57,9 @@ TEST(BusyWait, WindowsPaintAndTimersFireWithTheBusyPointer) {
 }
 
 TEST(BusyWait, ReturnsTheWorksResult) {
-  EXPECT_FALSE(RunWhileBusy([](const std::atomic<bool>&) { return false; }));
-  EXPECT_TRUE(RunWhileBusy([](const std::atomic<bool>&) { return true; }));
+  BusyWait busy;
+  EXPECT_FALSE(busy.Run([](const std::atomic<bool>&) { return false; }));
+  EXPECT_TRUE(busy.Run([](const std::atomic<bool>&) { return true; }));
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -79,7 +80,7 @@ TEST(BusyWait, ClickDuringTheWaitIsDroppedNotReplayed) {
   const QByteArray click = "xdotool mousemove --sync " + QByteArray::number(at.x()) + ' ' +
                            QByteArray::number(at.y()) + " click 1";
 
-  const bool clicked = RunWhileBusy([&](const std::atomic<bool>&) {
+  const bool clicked = BusyWait().Run([&](const std::atomic<bool>&) {
     working = true;
     // The X server has the click once xdotool returns; give the wait time to
     // handle it, which it must not.
