@@ -1,7 +1,11 @@
 // The About box: its fixed contents, its OK button, and where it reopens.
 
 #include "app/aboutbox.h"
+#include "app/playgame.h"
+#include "launch/downloadgame.h"
+#include "launch/launchgame.h"
 #include "support/realinput.h"
+#include "uikit/fonts.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -24,6 +28,18 @@ class AboutBoxTest : public ::testing::Test {
 
   TAboutBox box;
 };
+
+// The Song face is chosen by the characters it must show: every text drawn
+// in it is among them.
+TEST_F(AboutBoxTest, EveryTextInTheSongFaceIsAmongTheCharactersItIsChosenBy) {
+  const QString known = SongText();
+  const QString drawn = box.ProductName->text() + box.Version->text() + box.Copyright->text() +
+                        QString::fromUtf8(kDownloadDoneText) +
+                        QString::fromUtf8(kDownloadFailedText) + QString::fromUtf8(kQuitQuestion) +
+                        QString::fromUtf8(kDownloadQuestion);
+  for (const QChar c : drawn)
+    EXPECT_TRUE(known.contains(c)) << QString(c).toStdString();
+}
 
 TEST_F(AboutBoxTest, HoldsTheDescribedControls) {
   EXPECT_EQ(box.windowTitle(), QStringLiteral("关于..."));
