@@ -8,6 +8,10 @@
 class QRect;
 class QWindow;
 
+// The calls below change a window in the order they are made. One that
+// awaits the window manager's answer returns first and holds back the later
+// ones, so that the user interface never waits on the manager.
+
 namespace windowsystem {
 
 // Called before the application object is made. On a Wayland desktop that
