@@ -80,6 +80,7 @@ void Program::Start() {
   Form2 = m_form2.get();
   m_aboutBox = std::make_unique<TAboutBox>();
   AboutBox = m_aboutBox.get();
+  AskForDialogFrame();
   m_form4 = std::make_unique<TForm4>();
   Form4 = m_form4.get();
   m_notice = std::make_unique<NoticeOnForm4>(*m_form4, *m_form1->ti);
