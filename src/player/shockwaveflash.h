@@ -105,7 +105,7 @@ class TShockwaveFlash final : public QObject {
   // Reads the page's storage and keeps its changes in game's saves.
   int PullSaves(const QString& game);
   void ApplySaves(const QString& game, const QJsonArray& entries);
-  bool Revive(QString* error);
+  Outcome Revive();
   void SetPlaying(bool playing);
   // Ruffle names a shared object after the page's address, which changes with
   // every run; the store keeps it under the name earlier versions gave it.
