@@ -102,8 +102,8 @@ install(CODE "
 
 # The Debian package. Its library dependencies come from dpkg-shlibdeps; the
 # rest is what the program needs but does not link: Qt's X11 platform plugin,
-# Chromium (the player process), a Song-style Chinese font, libcurl (loaded
-# at the first download) and xdg-open for the help page.
+# Chromium (the player process), a Song-style Chinese font and xdg-open for
+# the help page.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -118,7 +118,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, chromium, fonts-arphic-uming | fonts-arphic-gbsn00lp, libcurl4")
+    "qt6-qpa-plugins, chromium, fonts-arphic-uming | fonts-arphic-gbsn00lp")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 # Destinations are absolute; staging through DESTDIR keeps them so, and a
 # prefix of / keeps CPack from adding an empty usr/local.

@@ -6,6 +6,7 @@ target_compile_definitions(quillet_settings INTERFACE
   QT_NO_CAST_FROM_ASCII
   QT_NO_CONTEXTLESS_CONNECT
   QT_NO_KEYWORDS
+  QUILLET_VERSION="${PROJECT_VERSION}"
 )
 if(DEFINED ENV{CI})
   target_compile_options(quillet_settings INTERFACE -Werror)

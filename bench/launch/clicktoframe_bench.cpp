@@ -65,8 +65,9 @@ int main(int argc, char** argv) {
       argc > 2 ? QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + QLatin1Char('/')
                : QStringLiteral(QUILLET_BIN_DIR "/");
   Program program(ProgramEnvironment{paths, QStringLiteral("http://127.0.0.1:9"), prompt,
-                                     programFolder,
-                                     [](const QString&, const QString&) { return false; }});
+                                     programFolder, [](BusyWait&, const QString&, const QString&) {
+                                       return Outcome::Failed(QStringLiteral("no server"));
+                                     }});
   program.Start();
   QSignalSpy ready(Form2->f, &TShockwaveFlash::engineReady);
   if (!Form2->f->IsEngineReady() && !ready.wait(30000)) {

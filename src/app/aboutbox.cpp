@@ -59,7 +59,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     return item;
   };
   ProductName = label(QStringLiteral("Quillet"), 88, 16);
-  Version = label(QStringLiteral("版本：8.2"), 88, 40);
+  Version = label(QStringLiteral("版本：" QUILLET_VERSION), 88, 40);
   Copyright = label(QStringLiteral("Quillet 开发组"), 8, 80);
 
   // The button below the panel.

@@ -5,14 +5,17 @@
 #include "launcher/form1.h"
 #include "platform/busywait.h"
 
-bool DownloadFileWhileBusy(const QString& url, const QString& path) {
+Outcome DownloadFileWhileBusy(BusyWait& busy, const QString& url, const QString& path) {
   // The launcher's close picture still closes it, which stops the download.
   QList<QWidget*> exits;
   if (QWidget* close = Form1 ? Form1->findChild<QWidget*>(QStringLiteral("Image6")) : nullptr)
     exits << close;
-  return RunWhileBusy(
-      [&url, &path](const std::atomic<bool>& cancelled) {
-        return DownloadFile(url, path, DownloadLimits{}, &cancelled);
+  Outcome outcome = Outcome::Failed(QStringLiteral("not run"));
+  busy.Run(
+      [&](const std::atomic<bool>& cancelled) {
+        outcome = DownloadFile(url, path, DownloadLimits{}, &cancelled);
+        return bool(outcome);
       },
       exits);
+  return outcome;
 }

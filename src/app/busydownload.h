@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <QString>
+
+class BusyWait;
 
 // DownloadFile as the program calls it: blocking, but without freezing the
 // windows (the transfer runs on a worker thread behind the busy wait).
-bool DownloadFileWhileBusy(const QString& url, const QString& path);
+Outcome DownloadFileWhileBusy(BusyWait& busy, const QString& url, const QString& path);

@@ -7,7 +7,6 @@
 #include "launcher/form1.h"
 #include "notice/form4.h"
 #include "notice/noticeonform4.h"
-#include "platform/busywait.h"
 #include "platform/dialogframe.h"
 #include "platform/systempaths.h"
 #include "platform/windowsystem.h"
@@ -80,6 +79,7 @@ void Program::Start() {
   Form2 = m_form2.get();
   m_aboutBox = std::make_unique<TAboutBox>();
   AboutBox = m_aboutBox.get();
+  AskForDialogFrame();
   m_form4 = std::make_unique<TForm4>();
   Form4 = m_form4.get();
   m_notice = std::make_unique<NoticeOnForm4>(*m_form4, *m_form1->ti);
@@ -101,7 +101,7 @@ void Program::ConnectWindows() {
   connect(launcher, &TForm1::closeNoticeRequested, m_form4.get(), &QWidget::hide);
   // Esc in the player during a download stops the download, as in our windows.
   connect(m_form2.get(), &TForm2::escapePressed, this, [this] {
-    if (!CancelBusyWork())
+    if (!m_busy.Cancel())
       QuitGameFromPlayer(Windows());
   });
   // A lost player (killed, or its window closed by a browser shortcut) ends the game.
@@ -124,8 +124,11 @@ void Program::PlayGame(const QString& path) {
 }
 
 void Program::DownloadGame(const QString& stem) {
+  const auto download = [this](const QString& url, const QString& path) {
+    return m_environment.downloadFile(m_busy, url, path);
+  };
   ::DownloadGame(stem, DownloadServices{m_environment.paths, m_files, *m_notice,
-                                        m_environment.serverAddress, m_environment.downloadFile});
+                                        m_environment.serverAddress, download});
 }
 
 void Program::OpenHelpPage() {

@@ -2,7 +2,9 @@
 
 #include "app/playgame.h"
 #include "launch/launchgame.h"
+#include "platform/busywait.h"
 #include "platform/filesystem.h"
+#include "platform/outcome.h"
 
 #include <QObject>
 #include <QString>
@@ -29,8 +31,8 @@ struct ProgramEnvironment {
   ConfirmationPrompt& prompt;
   // Where the player's plugin and Ruffle are: the program folder, but for tests.
   QString playerFolder;
-  // Blocks until the transfer has ended; true on success.
-  std::function<bool(const QString& url, const QString& path)> downloadFile;
+  // Blocks behind busy until the transfer has ended.
+  std::function<Outcome(BusyWait& busy, const QString& url, const QString& path)> downloadFile;
 };
 
 // Creates the four windows in order and connects them. The launcher is shown
@@ -59,6 +61,7 @@ class Program final : public QObject, private GameActions {
 
   ProgramEnvironment m_environment;
   LocalFileSystem m_files;
+  BusyWait m_busy;
   std::unique_ptr<TForm1> m_form1;
   std::unique_ptr<TForm2> m_form2;
   std::unique_ptr<TAboutBox> m_aboutBox;

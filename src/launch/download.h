@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/moviebound.h"
+#include "platform/outcome.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -25,10 +26,10 @@ struct DownloadLimits {
   long maxRedirects = 5;
 };
 
-// One GET, http or https only (redirects too); blocks, on any thread. True only for a
+// One GET, http or https only (redirects too); blocks, on any thread. Ok only for a
 // clean 200 of the announced size whose body is a Flash movie agreeing with its header;
-// otherwise localPath stays as it was. Never writes through a link at localPath;
-// `cancelled` fails the transfer within a second.
-bool DownloadFile(const QString& url, const QString& localPath);
-bool DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits,
-                  const std::atomic<bool>* cancelled = nullptr);
+// otherwise the reason, and localPath stays as it was. Never writes through a link at
+// localPath; `cancelled` fails the transfer within a second.
+Outcome DownloadFile(const QString& url, const QString& localPath);
+Outcome DownloadFile(const QString& url, const QString& localPath, const DownloadLimits& limits,
+                     const std::atomic<bool>* cancelled = nullptr);

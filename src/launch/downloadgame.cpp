@@ -4,6 +4,8 @@
 #include "platform/filesystem.h"
 #include "platform/systempaths.h"
 
+#include <cstdio>
+
 QString GameFolder;
 
 const char kDownloadDoneText[] = "下载完成，现在可以开始玩了！";
@@ -33,10 +35,13 @@ void DownloadGame(const QString& stem, const DownloadServices& services) {
   const QString url = GameDownloadUrl(services.serverAddress, stem);
 
   // One text for every kind of failure, and no retry.
-  if (services.downloadFile(url, target)) {
+  const Outcome outcome = services.downloadFile(url, target);
+  if (outcome) {
     services.notice.ShowNotice(QString::fromUtf8(kDownloadDoneText));
     services.notice.EnableTimer();
   } else {
+    std::fprintf(stderr, "quillet: download of %s failed: %s\n", qPrintable(url),
+                 qPrintable(outcome.Reason()));
     services.notice.ShowNotice(QString::fromUtf8(kDownloadFailedText));
   }
 }

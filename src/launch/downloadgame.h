@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <QString>
 
 #include <functional>
@@ -29,10 +31,11 @@ struct DownloadServices {
   FileSystem& files;
   DownloadNotice& notice;
   QString serverAddress;
-  // Fetches a URL into a file, blocking; true when the whole file arrived.
-  std::function<bool(const QString& url, const QString& path)> downloadFile;
+  // Fetches a URL into a file, blocking; succeeds when the whole file arrived.
+  std::function<Outcome(const QString& url, const QString& path)> downloadFile;
 };
 
 // Chooses GameFolder, fetches the game's movie into it and reports the
-// outcome in the notice. Does not start the game.
+// outcome in the notice, a failure's reason also on the console. Does not
+// start the game.
 void DownloadGame(const QString& stem, const DownloadServices& services);

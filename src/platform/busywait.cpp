@@ -15,10 +15,6 @@
 
 namespace {
 
-// The running wait's stop flag, for input that reaches the program outside
-// Qt's events (a key grabbed on another process's window).
-std::atomic<bool>* g_running = nullptr;
-
 // Swallows the user's input while the wait lasts, so that nothing given
 // then is acted on afterwards; Esc and closing a window ask work to stop.
 class InputGate final : public QObject {
@@ -84,14 +80,14 @@ class InputGate final : public QObject {
 
 }  // namespace
 
-bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>& work,
-                  const QList<QWidget*>& exits) {
+bool BusyWait::Run(const std::function<bool(const std::atomic<bool>& cancelled)>& work,
+                   const QList<QWidget*>& exits) {
   QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
   std::atomic<bool> cancelled{false};
   std::atomic<bool> done{false};
   bool result = false;
   InputGate gate(cancelled, exits);
-  g_running = &cancelled;
+  m_cancelled = &cancelled;
   QCoreApplication::instance()->installEventFilter(&gate);
   // A posted event wakes the wait below once the work is over; it is
   // dropped with waker if it is still queued then.
@@ -106,15 +102,15 @@ bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>&
   while (!done.load())
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   worker.join();
-  g_running = nullptr;
+  m_cancelled = nullptr;
   QCoreApplication::instance()->removeEventFilter(&gate);
   QGuiApplication::restoreOverrideCursor();
   return result;
 }
 
-bool CancelBusyWork() {
-  if (g_running == nullptr)
+bool BusyWait::Cancel() {
+  if (m_cancelled == nullptr)
     return false;
-  g_running->store(true);
+  m_cancelled->store(true);
   return true;
 }

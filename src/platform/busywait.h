@@ -9,8 +9,14 @@ class QWidget;
 
 // Runs work on a worker thread while the UI thread shows the busy pointer and
 // drops input except clicks on `exits`; Esc or a closed window sets `cancelled`.
-bool RunWhileBusy(const std::function<bool(const std::atomic<bool>& cancelled)>& work,
-                  const QList<QWidget*>& exits = {});
+class BusyWait {
+ public:
+  bool Run(const std::function<bool(const std::atomic<bool>& cancelled)>& work,
+           const QList<QWidget*>& exits = {});
 
-// Cancels a running wait's work as Esc would; false when no wait runs.
-bool CancelBusyWork();
+  // For input that reaches the program outside Qt (Esc in the player); false when none runs.
+  bool Cancel();
+
+ private:
+  std::atomic<bool>* m_cancelled = nullptr;
+};

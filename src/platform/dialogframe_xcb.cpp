@@ -2,12 +2,10 @@
 
 #include "platform/x11.h"
 
-#include <QDeadlineTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMargins>
 #include <QScreen>
-#include <QThread>
 #include <QWidget>
 #include <QWindow>
 
@@ -36,13 +34,15 @@ void AskForCloseBoxOnly(xcb_connection_t* c, xcb_window_t window) {
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, motif, motif, 32, 5, hints);
 }
 
-// A manager that knows the request answers on the unmapped window at once; others
-// are not asked (nothing would answer), and the frame is taken as none.
-QMargins AskForFrameExtents(xcb_connection_t* c, xcb_window_t window) {
+// A hidden window dressed as a dialog and asked ahead: its answer stands for a dialog's own.
+xcb_window_t g_askedAhead = 0;
+
+// A manager that knows the request sets the property on the unmapped window; the answer
+// is not waited for. Others are not asked (nothing would answer): no frame.
+bool SendFrameRequest(xcb_connection_t* c, xcb_window_t window) {
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
   if (!x11::ManagerSupports(c, root, "_NET_REQUEST_FRAME_EXTENTS"))
-    return {};
-  const xcb_atom_t extents = Atom(c, "_NET_FRAME_EXTENTS");
+    return false;
   xcb_client_message_event_t request{};
   request.response_type = XCB_CLIENT_MESSAGE;
   request.format = 32;
@@ -52,18 +52,29 @@ QMargins AskForFrameExtents(xcb_connection_t* c, xcb_window_t window) {
                  XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                  reinterpret_cast<const char*>(&request));
   xcb_flush(c);
+  return true;
+}
+
+// The frame as far as the window manager has told it so far.
+QMargins AskForFrameExtents(xcb_connection_t* c, xcb_window_t window) {
+  if (!SendFrameRequest(c, window))
+    return {};
+  const xcb_atom_t extents = Atom(c, "_NET_FRAME_EXTENTS");
   QMargins frame;
-  const QDeadlineTimer deadline(250);
-  while (!FrameExtents(c, window, extents, &frame) && !deadline.hasExpired())
-    QThread::msleep(5);
+  if (!FrameExtents(c, window, extents, &frame) && g_askedAhead != 0)
+    FrameExtents(c, g_askedAhead, extents, &frame);
   return frame;
 }
 
-void CentreByFrame(QWidget& dialog, const QMargins& frame) {
+QPoint CentredInside(const QWidget& dialog, const QMargins& frame) {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize outer = dialog.size().grownBy(frame);
   const QPoint corner = screen->geometry().center() - QPoint(outer.width() / 2, outer.height() / 2);
-  dialog.move(corner + QPoint(frame.left(), frame.top()));
+  return corner + QPoint(frame.left(), frame.top());
+}
+
+void CentreByFrame(QWidget& dialog, const QMargins& frame) {
+  dialog.move(CentredInside(dialog, frame));
 }
 
 // Centres the shown dialog again by its real frame: mutter 48 answers the request with zeros.
@@ -82,7 +93,8 @@ class FrameCheck final : public QObject {
     QMargins frame;
     if (FrameExtents(c, xcb_window_t(m_dialog.winId()), Atom(c, "_NET_FRAME_EXTENTS"), &frame) &&
         frame != m_assumed)
-      CentreByFrame(m_dialog, frame);
+      // The window's own position: a shown widget's move() places its frame.
+      m_dialog.windowHandle()->setPosition(CentredInside(m_dialog, frame));
     deleteLater();
     return QObject::eventFilter(watched, event);
   }
@@ -93,6 +105,25 @@ class FrameCheck final : public QObject {
 };
 
 }  // namespace
+
+void AskForDialogFrame() {
+  xcb_connection_t* c = x11::QtConnection();
+  if (c == nullptr || g_askedAhead != 0)
+    return;
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  const xcb_window_t window = xcb_generate_id(c);
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                    XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+  const xcb_atom_t dialogType = Atom(c, "_NET_WM_WINDOW_TYPE_DIALOG");
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Atom(c, "_NET_WM_WINDOW_TYPE"),
+                      XCB_ATOM_ATOM, 32, 1, &dialogType);
+  AskForCloseBoxOnly(c, window);
+  if (SendFrameRequest(c, window))
+    g_askedAhead = window;
+  else
+    xcb_destroy_window(c, window);
+  xcb_flush(c);
+}
 
 void PrepareDialogFrame(QWidget& dialog, bool centre) {
   xcb_connection_t* c = x11::QtConnection();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -8,4 +10,4 @@ inline constexpr qint64 kMaxMovieBytes = qint64(64) * 1024 * 1024;
 
 // A regular file (also behind a link) within kMaxMovieBytes, judged unread; a missing
 // file passes, as the player shows nothing for it.
-bool IsPlayableMovieFile(const QString& path, QString* error);
+Outcome IsPlayableMovieFile(const QString& path);

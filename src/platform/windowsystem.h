@@ -5,6 +5,10 @@
 class QRect;
 class QWindow;
 
+// The calls below change a window in the order they are made. One that
+// awaits the window manager's answer returns first and holds back the later
+// ones, so that the user interface never waits on the manager.
+
 namespace windowsystem {
 
 // Before the application object: XWayland where offered, as Wayland lets no window place itself.

@@ -7,16 +7,18 @@
 #include <QPointer>
 #include <QRect>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWindow>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
+#include <utility>
 #include <vector>
 
 namespace windowsystem {
@@ -92,14 +94,74 @@ bool Bypassing(const Target& t) {
   return attributes && attributes->override_redirect;
 }
 
-// Waits, without handling any event, until the window manager's answer
-// shows on the server. Events wait, so that no handler sees the window
-// halfway; only the server is asked.
-void AwaitAnswer(const std::function<bool()>& answered, int timeoutMs = kAnswerTimeoutMs) {
-  const QDeadlineTimer deadline(timeoutMs);
-  while (!answered() && !deadline.hasExpired())
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-}
+// A window's changes, run one after another. A change that waits for the
+// window manager's answer holds back the later ones while the event loop
+// turns, so that none of ours sees the window halfway.
+class Changes final : public QObject {
+ public:
+  using Step = std::function<void()>;
+
+  static Changes& Of(QWindow& window) {
+    for (QObject* child : window.children())
+      if (auto* changes = dynamic_cast<Changes*>(child))
+        return *changes;
+    return *new Changes(&window);
+  }
+
+  // Runs change now when nothing waits, else after the waiting ones.
+  void Add(Step change) {
+    m_queue.push_back(std::move(change));
+    if (!m_waiting)
+      RunQueued();
+  }
+
+  // Within a change: runs then once answered() holds or timeoutMs have
+  // passed, asking the server every few milliseconds meanwhile.
+  void Await(std::function<bool()> answered, Step then, int timeoutMs = kAnswerTimeoutMs) {
+    if (answered()) {
+      then();
+      return;
+    }
+    m_waiting = true;
+    m_answered = std::move(answered);
+    m_then = std::move(then);
+    m_deadline = QDeadlineTimer(timeoutMs);
+    m_poll.start();
+  }
+
+ private:
+  explicit Changes(QObject* parent) : QObject(parent) {
+    m_poll.setInterval(2);
+    m_poll.setTimerType(Qt::PreciseTimer);
+    connect(&m_poll, &QTimer::timeout, this, &Changes::Poll);
+  }
+
+  void Poll() {
+    if (!m_answered() && !m_deadline.hasExpired())
+      return;
+    m_poll.stop();
+    m_waiting = false;
+    const Step then = std::exchange(m_then, nullptr);
+    then();
+    if (!m_waiting)
+      RunQueued();
+  }
+
+  void RunQueued() {
+    while (!m_waiting && !m_queue.empty()) {
+      const Step change = std::move(m_queue.front());
+      m_queue.pop_front();
+      change();
+    }
+  }
+
+  std::deque<Step> m_queue;
+  bool m_waiting = false;
+  std::function<bool()> m_answered;
+  Step m_then;
+  QDeadlineTimer m_deadline;
+  QTimer m_poll;
+};
 
 template <typename Event>
 void Send(const Target& t, const Event& event) {
@@ -124,9 +186,9 @@ void Configure(const Target& t, const QRect& geometry, bool raise) {
   xcb_configure_window(t.connection, t.window, mask, values.data());
 }
 
-// Takes the window from the window manager (ICCCM 4.1.4) and waits until
-// the manager has let it go, so that it cannot handle the window afterwards.
-void Withdraw(const Target& t) {
+// Takes the window from the window manager (ICCCM 4.1.4), then awaits its
+// letting go, so that it cannot handle the window afterwards.
+void Withdraw(Changes& changes, const Target& t, Changes::Step then) {
   xcb_unmap_window(t.connection, t.window);
   xcb_unmap_notify_event_t unmap = {};
   unmap.response_type = XCB_UNMAP_NOTIFY;
@@ -134,21 +196,28 @@ void Withdraw(const Target& t) {
   unmap.window = t.window;
   Send(t, unmap);
   xcb_flush(t.connection);
-  AwaitAnswer([&] {
-    const std::optional<std::uint32_t> state = x11::WmState(t.connection, t.window);
-    return !state || *state == kWithdrawnState;
-  });
+  changes.Await(
+      [t] {
+        const std::optional<std::uint32_t> state = x11::WmState(t.connection, t.window);
+        return !state || *state == kWithdrawnState;
+      },
+      std::move(then));
 }
 
 // Whether the manager may handle the unmapped window, read as it comes to the root anew;
 // weston keeps a let-go window in its frame, where it would show nowhere.
-void SetBypass(const Target& t, bool bypass, const QRect& geometry) {
-  if (Parent(t) != t.root)
-    AwaitAnswer([&] { return Parent(t) == t.root; }, kReparentTimeoutMs);
-  const std::uint32_t value = bypass ? 1 : 0;
-  xcb_change_window_attributes(t.connection, t.window, XCB_CW_OVERRIDE_REDIRECT, &value);
-  xcb_reparent_window(t.connection, t.window, t.root, std::int16_t(geometry.x()),
-                      std::int16_t(geometry.y()));
+void SetBypass(Changes& changes, const Target& t, bool bypass, const QRect& geometry,
+               Changes::Step then) {
+  changes.Await([t] { return Parent(t) == t.root; },
+                [t, bypass, geometry, then = std::move(then)] {
+                  const std::uint32_t value = bypass ? 1 : 0;
+                  xcb_change_window_attributes(t.connection, t.window, XCB_CW_OVERRIDE_REDIRECT,
+                                               &value);
+                  xcb_reparent_window(t.connection, t.window, t.root, std::int16_t(geometry.x()),
+                                      std::int16_t(geometry.y()));
+                  then();
+                },
+                kReparentTimeoutMs);
 }
 
 // On top or below as the flags say: the manager dropped the states when it let go.
@@ -161,6 +230,23 @@ void SetInitialStates(const Target& t, Qt::WindowFlags flags) {
   xcb_change_property(t.connection, XCB_PROP_MODE_REPLACE, t.window,
                       Atom(t.connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
                       std::uint32_t(states.size()), states.data());
+}
+
+// Qt leaves "iconic" in WM_HINTS after a minimize the manager undid: ask for normal.
+void SetInitialNormal(const Target& t) {
+  constexpr std::uint32_t kStateHint = 1 << 1;
+  std::uint32_t hints[9] = {};
+  const auto reply = Take(xcb_get_property_reply(
+      t.connection,
+      xcb_get_property(t.connection, 0, t.window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9),
+      nullptr));
+  if (reply && reply->format == 32)
+    std::memcpy(hints, xcb_get_property_value(reply.get()),
+                std::min<std::size_t>(sizeof hints, xcb_get_property_value_length(reply.get())));
+  hints[0] |= kStateHint;
+  hints[2] = kNormalState;
+  xcb_change_property(t.connection, XCB_PROP_MODE_REPLACE, t.window, XCB_ATOM_WM_HINTS,
+                      XCB_ATOM_WM_HINTS, 32, 9, hints);
 }
 
 // The whole geometry as one request, measured at the window itself (static gravity).
@@ -274,14 +360,19 @@ bool IsStrip(const QRect& geometry) {
 }
 
 void ShowAsStrip(QWindow& window, const Target& t, const QRect& geometry) {
-  if (!Bypassing(t)) {
-    Withdraw(t);
-    SetBypass(t, true, geometry);
+  auto show = [&window, t, geometry] {
+    Configure(t, geometry, /*raise=*/true);
+    xcb_map_window(t.connection, t.window);
+    xcb_flush(t.connection);
+    StripKeeper::Of(window).Keep(&window);
+  };
+  if (Bypassing(t)) {
+    show();
+    return;
   }
-  Configure(t, geometry, /*raise=*/true);
-  xcb_map_window(t.connection, t.window);
-  xcb_flush(t.connection);
-  StripKeeper::Of(window).Keep(&window);
+  Changes& changes = Changes::Of(window);
+  Withdraw(changes, t,
+           [&changes, t, geometry, show] { SetBypass(changes, t, true, geometry, show); });
 }
 
 void GiveKeyboard(const Target& t) {
@@ -296,97 +387,139 @@ void ShowAboveGame(const Target& t, const QRect& geometry) {
   GiveKeyboard(t);
 }
 
-void ReturnToManager(QWindow& window, const Target& t, const QRect& geometry) {
+// Tells Qt where the window now is, as a manager that moves a frame does:
+// Qt asked the server while the window was between parents.
+void TellPosition(const Target& t) {
+  const QRect at = x11::ScreenGeometry(t.connection, t.window);
+  xcb_configure_notify_event_t notify = {};
+  notify.response_type = XCB_CONFIGURE_NOTIFY;
+  notify.event = t.window;
+  notify.window = t.window;
+  notify.x = std::int16_t(at.x());
+  notify.y = std::int16_t(at.y());
+  notify.width = std::uint16_t(at.width());
+  notify.height = std::uint16_t(at.height());
+  char wire[32] = {};
+  std::memcpy(wire, &notify, sizeof notify);
+  xcb_send_event(t.connection, 0, t.window, XCB_EVENT_MASK_STRUCTURE_NOTIFY, wire);
+  xcb_flush(t.connection);
+}
+
+// then runs once the manager has taken the window on.
+void ReturnToManager(
+    QWindow& window, const Target& t, const QRect& geometry, Changes::Step then = [] {}) {
   StripKeeper::Of(window).Keep(nullptr);
   xcb_unmap_window(t.connection, t.window);
-  SetBypass(t, false, geometry);
-  Configure(t, geometry, /*raise=*/false);
-  SetInitialStates(t, window.flags());
-  xcb_map_window(t.connection, t.window);
-  xcb_flush(t.connection);
-  const bool managed = WindowManagerRuns(t);
-  AwaitAnswer([&] {
-    const auto attributes = Attributes(t);
-    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
-           (!managed || x11::WmState(t.connection, t.window) == kNormalState);
-  });
-  // A manager places a window it takes on anew by its own rules; asked
-  // again, some grant what they did not at the map.
-  if (x11::ScreenGeometry(t.connection, t.window) != geometry) {
-    RequestGeometry(t, geometry);
+  Changes& changes = Changes::Of(window);
+  SetBypass(changes, t, false, geometry, [&window, &changes, t, geometry, then] {
+    Configure(t, geometry, /*raise=*/false);
+    SetInitialStates(t, window.flags());
+    SetInitialNormal(t);
+    xcb_map_window(t.connection, t.window);
     xcb_flush(t.connection);
-  }
-  // The strip rolls down because the user reached for it.
-  window.requestActivate();
+    const bool managed = WindowManagerRuns(t);
+    const auto taken = [t, managed] {
+      const auto attributes = Attributes(t);
+      return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+             (!managed || x11::WmState(t.connection, t.window) == kNormalState);
+    };
+    changes.Await(taken, [&window, t, geometry, then] {
+      // A manager places a window it takes on anew by its own rules; asked
+      // again, some grant what they did not at the map.
+      if (x11::ScreenGeometry(t.connection, t.window) != geometry) {
+        RequestGeometry(t, geometry);
+        xcb_flush(t.connection);
+      }
+      TellPosition(t);
+      // The strip rolls down because the user reached for it.
+      window.requestActivate();
+      then();
+    });
+  });
 }
 
 }  // namespace
 
+// Each call is one change of the window, in the order called.
 void SetGeometry(QWindow& window, const QRect& geometry) {
-  const std::optional<Target> target = TargetOf(window);
-  if (!target) {
-    window.setGeometry(geometry);
-    return;
-  }
-  // Only a manager that keeps windows on top loses the strip: weston's has no place
-  // above others anyway, and shows nothing of a window that turns unmanaged.
-  const QRect native = ToNative(window, geometry);
-  if (IsStrip(geometry) && (KeepsWindowsOnTop(*target) || !WindowManagerRuns(*target)))
-    ShowAsStrip(window, *target, native);
-  else if (Bypassing(*target) && StripKeeper::Of(window).GameShown())
-    ShowAboveGame(*target, native);
-  else if (Bypassing(*target))
-    ReturnToManager(window, *target, native);
-  else
-    window.setGeometry(geometry);
+  Changes::Of(window).Add([&window, geometry] {
+    const std::optional<Target> target = TargetOf(window);
+    if (!target) {
+      window.setGeometry(geometry);
+      return;
+    }
+    // Only a manager that keeps windows on top loses the strip: weston's has no place
+    // above others anyway, and shows nothing of a window that turns unmanaged.
+    const QRect native = ToNative(window, geometry);
+    if (IsStrip(geometry) && (KeepsWindowsOnTop(*target) || !WindowManagerRuns(*target)))
+      ShowAsStrip(window, *target, native);
+    else if (Bypassing(*target) && StripKeeper::Of(window).GameShown())
+      ShowAboveGame(*target, native);
+    else if (Bypassing(*target))
+      ReturnToManager(window, *target, native);
+    else
+      window.setGeometry(geometry);
+  });
 }
 
 void SetGameWindow(QWindow& launcher, unsigned long gameWindow) {
-  const std::optional<Target> target = TargetOf(launcher);
-  if (!target)
-    return;
-  StripKeeper::Of(launcher).SetGame(xcb_window_t(gameWindow));
-  const QRect geometry = x11::ScreenGeometry(target->connection, target->window);
-  const bool strip = geometry.top() < 0 &&
-                     geometry.height() <= qRound(kMaxStripHeight * launcher.devicePixelRatio());
-  if (gameWindow == 0 && Bypassing(*target) && !strip)
-    ReturnToManager(launcher, *target, geometry);
+  Changes::Of(launcher).Add([&launcher, gameWindow] {
+    const std::optional<Target> target = TargetOf(launcher);
+    if (!target)
+      return;
+    StripKeeper::Of(launcher).SetGame(xcb_window_t(gameWindow));
+    const QRect geometry = x11::ScreenGeometry(target->connection, target->window);
+    const bool strip = geometry.top() < 0 &&
+                       geometry.height() <= qRound(kMaxStripHeight * launcher.devicePixelRatio());
+    if (gameWindow == 0 && Bypassing(*target) && !strip)
+      ReturnToManager(launcher, *target, geometry);
+  });
 }
 
 void Activate(QWindow& window) {
-  if (window.isActive())
-    return;
-  const std::optional<Target> target = TargetOf(window);
-  if (target && Bypassing(*target))
-    GiveKeyboard(*target);
-  else
-    window.requestActivate();
+  Changes::Of(window).Add([&window] {
+    if (window.isActive())
+      return;
+    const std::optional<Target> target = TargetOf(window);
+    if (target && Bypassing(*target))
+      GiveKeyboard(*target);
+    else
+      window.requestActivate();
+  });
 }
 
 void KeepPlacement(QWindow& window, const QRect& geometry) {
-  const std::optional<Target> target = TargetOf(window);
-  const QRect native = ToNative(window, geometry);
-  if (!target || Bypassing(*target) || !WindowManagerRuns(*target) ||
-      x11::ScreenGeometry(target->connection, target->window) == native)
-    return;
-  RequestGeometry(*target, native);
-  xcb_flush(target->connection);
+  Changes::Of(window).Add([&window, geometry] {
+    const std::optional<Target> target = TargetOf(window);
+    const QRect native = ToNative(window, geometry);
+    if (!target || Bypassing(*target) || !WindowManagerRuns(*target) ||
+        x11::ScreenGeometry(target->connection, target->window) == native)
+      return;
+    RequestGeometry(*target, native);
+    xcb_flush(target->connection);
+  });
 }
 
 void Minimize(QWindow& window) {
-  const std::optional<Target> target = TargetOf(window);
-  if (target && Bypassing(*target))
-    ReturnToManager(window, *target, x11::ScreenGeometry(target->connection, target->window));
-  window.showMinimized();
+  Changes::Of(window).Add([&window] {
+    const std::optional<Target> target = TargetOf(window);
+    if (target && Bypassing(*target))
+      ReturnToManager(window, *target, x11::ScreenGeometry(target->connection, target->window),
+                      [&window] { window.showMinimized(); });
+    else
+      window.showMinimized();
+  });
 }
 
 void ReturnKeyboardToGame(QWindow& launcher) {
-  const std::optional<Target> target = TargetOf(launcher);
-  if (!target || !launcher.isActive() || !Bypassing(*target))
-    return;
-  const StripKeeper& keeper = StripKeeper::Of(launcher);
-  if (keeper.GameShown())
-    GiveKeyboard(Target{target->connection, keeper.Game(), target->root});
+  Changes::Of(launcher).Add([&launcher] {
+    const std::optional<Target> target = TargetOf(launcher);
+    if (!target || !launcher.isActive() || !Bypassing(*target))
+      return;
+    const StripKeeper& keeper = StripKeeper::Of(launcher);
+    if (keeper.GameShown())
+      GiveKeyboard(Target{target->connection, keeper.Game(), target->root});
+  });
 }
 
 }  // namespace windowsystem

@@ -24,21 +24,20 @@ PlayerProfile::~PlayerProfile() {
   Remove();
 }
 
-bool PlayerProfile::Create(const QString& parent, QString* error) {
+Outcome PlayerProfile::Create(const QString& parent) {
   QByteArray pattern =
       QFile::encodeName(parent + QLatin1Char('/') + QLatin1String(kPrefix)) + "XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) {
-    *error = QStringLiteral("Cannot make the player's profile folder in ") + parent;
-    return false;
+    return Outcome::Failed(QStringLiteral("Cannot make the player's profile folder in ") + parent);
   }
   m_path = QFile::decodeName(pattern);
   m_lock = OpenLock(m_path);
   if (m_lock < 0 || ::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
-    *error = QStringLiteral("Cannot lock the player's profile folder ") + m_path;
+    const QString folder = m_path;
     Remove();
-    return false;
+    return Outcome::Failed(QStringLiteral("Cannot lock the player's profile folder ") + folder);
   }
-  return true;
+  return Outcome::Ok();
 }
 
 void PlayerProfile::Remove() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <QString>
 
 // The player's profile folder, private to one instance and locked while it lives;
@@ -11,8 +13,8 @@ class PlayerProfile {
   PlayerProfile(const PlayerProfile&) = delete;
   PlayerProfile& operator=(const PlayerProfile&) = delete;
 
-  // Makes and locks a fresh folder under parent; false with a reason on failure.
-  bool Create(const QString& parent, QString* error);
+  // Makes and locks a fresh folder under parent.
+  Outcome Create(const QString& parent);
   // Removes the folder now (the player process must be gone).
   void Remove();
   QString Path() const { return m_path; }

@@ -70,9 +70,8 @@ TShockwaveFlash::TShockwaveFlash(const QString& programFolder, const QString& ga
   const QString folder = QDir(programFolder).absolutePath() + QLatin1Char('/');
   m_ruffleFolder = folder + QStringLiteral("ruffle/");
   m_server = new LoopbackServer(m_ruffleFolder, QByteArray(), this);
-  QString error;
-  if (!m_server->Start(&error))
-    throw FlashError(QStringLiteral("Cannot create the Flash player: ") + error);
+  if (const Outcome started = m_server->Start(); !started)
+    throw FlashError(QStringLiteral("Cannot create the Flash player: ") + started.Reason());
 
   QFile templateFile(QStringLiteral(":/quillet/hostpage.html"));
   if (!templateFile.open(QIODevice::ReadOnly))
@@ -85,8 +84,8 @@ TShockwaveFlash::TShockwaveFlash(const QString& programFolder, const QString& ga
 
   const QString temp = QDir::tempPath();
   PlayerProfile::RemoveStale(temp);
-  if (!m_profile.Create(temp, &error))
-    throw FlashError(QStringLiteral("Cannot create the Flash player: ") + error);
+  if (const Outcome created = m_profile.Create(temp); !created)
+    throw FlashError(QStringLiteral("Cannot create the Flash player: ") + created.Reason());
   m_pageFile = m_profile.Path() + QStringLiteral("/page.html");
   QFile pageFile(m_pageFile);
   if (!pageFile.open(QIODevice::WriteOnly) || pageFile.write(page) != page.size())
@@ -441,19 +440,17 @@ void TShockwaveFlash::RunPageScript(const QString& script,
 void TShockwaveFlash::SetMovie(const QString& fullPath) {
   m_movie = fullPath;
   // Only a regular file within the bound is served, judged before any of it is read.
-  QString refused;
-  const bool playable = IsPlayableMovieFile(fullPath, &refused);
+  const Outcome playable = IsPlayableMovieFile(fullPath);
   const QFileInfo info(fullPath);
   m_movieUrl = m_server->ServeMovie(playable && info.isFile() ? fullPath : QString());
   m_movieName = info.fileName();
   m_hasMovie = true;
-  QString ignored;
   if (m_state == State::Ready)
     LoadMovieIntoPage();
   else
-    Revive(&ignored);
+    Revive();
   if (!playable)
-    throw FlashError(refused);
+    throw FlashError(playable.Reason());
 }
 
 void TShockwaveFlash::LoadMovieIntoPage() {
@@ -570,22 +567,23 @@ void TShockwaveFlash::ApplySaves(const QString& game, const QJsonArray& entries)
   }
 }
 
-bool TShockwaveFlash::Revive(QString* error) {
+Outcome TShockwaveFlash::Revive() {
   switch (m_state) {
     case State::Ready:
     case State::Starting:
-      return true;
+      return Outcome::Ok();
     case State::Lost:
       StartProcess();
-      return true;
-    case State::Failed:
-      *error = m_failure;
+      return Outcome::Ok();
+    case State::Failed: {
+      const QString failure = m_failure;
       // The next call may find it working again.
       StopProcess();
       StartProcess();
-      return false;
+      return Outcome::Failed(failure);
+    }
   }
-  return false;
+  return Outcome::Failed(m_failure);
 }
 
 void TShockwaveFlash::Play() {
@@ -597,9 +595,8 @@ void TShockwaveFlash::Stop() {
 }
 
 void TShockwaveFlash::SetPlaying(bool playing) {
-  QString error;
-  if (!Revive(&error))
-    throw FlashError(error);
+  if (const Outcome revived = Revive(); !revived)
+    throw FlashError(revived.Reason());
   m_playing = playing;
   if (m_state == State::Ready)
     Evaluate(playing ? QStringLiteral("quillet.play()") : QStringLiteral("quillet.stop()"));

@@ -93,7 +93,7 @@ class TShockwaveFlash final : public QObject {
   // Reads the page's storage and keeps its changes in game's saves.
   int PullSaves(const QString& game);
   void ApplySaves(const QString& game, const QJsonArray& entries);
-  bool Revive(QString* error);
+  Outcome Revive();
   void SetPlaying(bool playing);
   // Ruffle keys shared objects by the page's address, new each run; the store keeps old names.
   QString StoredKey(const QString& pageKey) const;

@@ -348,13 +348,13 @@ QImage OrnamentPicture(int scale) {
 
 QImage MenuButtonPicture(int scale) {
   QImage image = BottomStrip(47, scale);
-  DrawButton(image, QStringLiteral("菜单"));
+  DrawButton(image, QString::fromUtf8(kMenuButtonText));
   return image;
 }
 
 QImage HideButtonPicture(int scale) {
   QImage image = BottomStrip(95, scale);
-  DrawButton(image, QStringLiteral("隐藏窗口"));
+  DrawButton(image, QString::fromUtf8(kHideButtonText));
   return image;
 }
 

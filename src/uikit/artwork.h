@@ -7,6 +7,10 @@
 #include <QImage>
 #include <QString>
 
+// The lettering of the launcher's two buttons, drawn in the Song face.
+inline constexpr char kMenuButtonText[] = "菜单";
+inline constexpr char kHideButtonText[] = "隐藏窗口";
+
 namespace artwork {
 
 // Top strip: 30 rows high, the three pictures share the same rows.

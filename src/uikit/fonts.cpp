@@ -1,6 +1,7 @@
 #include "uikit/fonts.h"
 
 #include "catalogue/catalogue.h"
+#include "uikit/artwork.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -11,12 +12,14 @@
 #include <limits>
 #include <vector>
 
-namespace {
-
-// Every character the program writes in the Song face: the catalogue's names
-// and bar titles, the two lettered buttons and the About box.
 QString SongText() {
-  QString text = QStringLiteral("= 菜单隐藏窗口 Quillet 版本：8.2 开发组");
+  // The texts of the layers above (About box, notice, questions), which a
+  // test holds to this list.
+  QString text =
+      QStringLiteral("= Quillet 版本：" QUILLET_VERSION
+                     " 开发组 下载完成，现在可以开始玩了！无法连接网络，请检查是否已上网！"
+                     "确定要退出游戏吗？该游戏还没有下载，现在马上下载？");
+  text += QString::fromUtf8(kMenuButtonText) + QString::fromUtf8(kHideButtonText);
   for (const GameCategory& category : GameCategories()) {
     text += QString::fromUtf8(category.title);
     for (const GameEntry& entry : category)
@@ -24,6 +27,8 @@ QString SongText() {
   }
   return text;
 }
+
+namespace {
 
 // Drawn as the names are, so that the face measured is the one they use.
 QFont SongCandidate(const QString& family) {

@@ -16,6 +16,10 @@ inline const QString kSansFamily = QStringLiteral("MS Sans Serif");
 // installed.
 QString ClosestSongFace(const QStringList& candidates);
 
+// Every character the program writes in the Song face; the face is chosen
+// by them.
+QString SongText();
+
 // ClosestSongFace of Debian's two Song faces, chosen once, on whichever
 // thread asks first.
 const QString& SongFace();

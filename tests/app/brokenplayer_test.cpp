@@ -28,7 +28,7 @@ class BrokenPlayerTest : public TempFolderTest {
     m_paths.emplace(MakeFolder(QStringLiteral("drive")), MakeFolder(QStringLiteral("program")));
     m_program = std::make_unique<Program>(ProgramEnvironment{
         *m_paths, QStringLiteral("http://127.0.0.1:9"), prompt, Root() + QStringLiteral("broken/"),
-        [](const QString&, const QString&) { return false; }});
+        [](BusyWait&, const QString&, const QString&) { return Outcome::Failed({}); }});
     m_program->Start();
   }
   void TearDown() override { m_program.reset(); }

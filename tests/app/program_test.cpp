@@ -73,9 +73,9 @@ class ProgramTest : public TempFolderTest {
     m_program = std::make_unique<Program>(
         ProgramEnvironment{*m_paths, QStringLiteral("http://127.0.0.1:9"), prompt,
                            BuildFolder("QUILLET_BIN_DIR") + QLatin1Char('/'),
-                           [this](const QString& url, const QString&) {
+                           [this](BusyWait&, const QString& url, const QString&) {
                              downloads << url;
-                             return downloadSucceeds;
+                             return downloadSucceeds ? Outcome::Ok() : Outcome::Failed({});
                            }});
     m_program->Start();
   }
@@ -347,10 +347,11 @@ TEST_F(DownloadWhileBusyTest, FetchesTheMovie) {
   ScriptedResponder server;
   const QByteArray movie = CwsMovie(200000);
   server.Answer(QStringLiteral("/game.swf"), WithLength(200, movie));
-  EXPECT_TRUE(DownloadFileWhileBusy(server.Url(QStringLiteral("/game.swf")),
+  BusyWait busy;
+  EXPECT_TRUE(DownloadFileWhileBusy(busy, server.Url(QStringLiteral("/game.swf")),
                                     Root() + QStringLiteral("game.swf")));
   EXPECT_EQ(ReadWholeFile(Root() + QStringLiteral("game.swf")), movie);
-  EXPECT_FALSE(DownloadFileWhileBusy(server.Url(QStringLiteral("/absent.swf")),
+  EXPECT_FALSE(DownloadFileWhileBusy(busy, server.Url(QStringLiteral("/absent.swf")),
                                      Root() + QStringLiteral("absent.swf")));
 }
 
@@ -378,7 +379,8 @@ TEST_F(ProgramTest, EscOrClosingTheLauncherStopsASlowServer) {
         QTest::mouseClick(Form1->findChild<QWidget*>(QStringLiteral("Image6")), Qt::LeftButton);
     });
     poll.start(20);
-    EXPECT_FALSE(DownloadFileWhileBusy(server.Url(QStringLiteral("/game.swf")),
+    BusyWait busy;
+    EXPECT_FALSE(DownloadFileWhileBusy(busy, server.Url(QStringLiteral("/game.swf")),
                                        Root() + QStringLiteral("game.swf")));
     ASSERT_TRUE(sinceInput.isValid());
     EXPECT_LT(sinceInput.elapsed(), 2500);

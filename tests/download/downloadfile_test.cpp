@@ -33,7 +33,7 @@ class DownloadFileTest : public TempFolderTest {
   }
   bool Fetch(const ScriptedAnswer& answer, const DownloadLimits& limits = DownloadLimits{}) {
     server.Answer(kPath, answer);
-    return DownloadFile(server.Url(kPath), Target(), limits);
+    return bool(DownloadFile(server.Url(kPath), Target(), limits));
   }
 
   ScriptedResponder server;

@@ -118,10 +118,14 @@ TEST_F(DownloadGameTest, AsksForTheGamesPathOnTheServer) {
 }
 
 // Every fault, with and without an older good copy of the movie in place.
+constexpr qint64 kDefaultMax = qint64(64) * 1024 * 1024;
+
 struct Fault {
   const char* name;
   ScriptedAnswer answer;
-  qint64 maxBytes = qint64(64) * 1024 * 1024;
+  qint64 maxBytes = kDefaultMax;
+  // Part of the reason on the console, where the transfer itself gives one.
+  const char* reason = "";
 };
 
 ScriptedAnswer Holding(const QByteArray& head) {
@@ -156,9 +160,9 @@ const QByteArray kAnnounceWhole =
 
 std::vector<Fault> Faults() {
   std::vector<Fault> faults = {
-      {"NotFound", WithLength(404, kMovie)},
-      {"ServerError", WithLength(500, kMovie)},
-      {"PartialContent", WithLength(206, kMovie)},
+      {"NotFound", WithLength(404, kMovie), kDefaultMax, "404"},
+      {"ServerError", WithLength(500, kMovie), kDefaultMax, "500"},
+      {"PartialContent", WithLength(206, kMovie), kDefaultMax, "answered 206"},
       {"ClosedBeforeContentLength", Raw(kAnnounceWhole + kMovie.left(kMovie.size() / 2))},
       {"StalledMidBody", Holding(kAnnounceWhole + kMovie.left(kMovie.size() / 2))},
       {"StalledBeforeAnswering", Holding(QByteArray())},
@@ -172,7 +176,8 @@ std::vector<Fault> Faults() {
       {"OversizedUnannounced", CloseDelimited(FwsMovie(70000)), 65536},
       {"RedirectToFtp", Redirect("ftp://127.0.0.1/soft/xiaofg.swf")},
       {"RedirectLoop", Redirect("/soft/Playbox/Playshare/xiaofg.swf")},
-      {"HtmlPage", WithLength(200, "<html><body>Please sign in</body></html>", "text/html")},
+      {"HtmlPage", WithLength(200, "<html><body>Please sign in</body></html>", "text/html"),
+       kDefaultMax, "not a complete Flash movie"},
       {"EmptyBody", WithLength(200, QByteArray())},
   };
   return faults;
@@ -191,9 +196,14 @@ TEST_P(DownloadFault, ReportsFailureAndKeepsTheFolderAsItWas) {
   DownloadLimits limits;
   limits.lowSpeedTime = std::chrono::seconds(1);
   limits.maxBytes = fault.maxBytes;
+  testing::internal::CaptureStderr();
   Download(limits);
+  const std::string console = testing::internal::GetCapturedStderr();
 
   EXPECT_EQ(notice.events, QStringList{Shown(kDownloadFailedText)});
+  const std::string line = "quillet: download of " + server.Base().toStdString();
+  EXPECT_EQ(console.rfind(line, 0), 0u) << console;
+  EXPECT_NE(console.find(fault.reason, console.find(" failed: ")), std::string::npos) << console;
   if (olderCopy) {
     EXPECT_EQ(Entries(Shared()), QStringList{QStringLiteral("xiaofg.swf")});
     EXPECT_EQ(ReadWholeFile(Shared() + QStringLiteral("xiaofg.swf")), kGood);

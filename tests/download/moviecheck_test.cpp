@@ -153,16 +153,15 @@ TEST_F(PlayableMovieFile, OnlyARegularFileUpToTheCap) {
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
   ASSERT_TRUE(QFile::link(sized(QStringLiteral("a.swf"), 100), Root() + QStringLiteral("l.swf")));
-  QString error;
   for (const QString& path : {sized(QStringLiteral("cap.swf"), kMaxMovieBytes),
                               Root() + QStringLiteral("l.swf"), Root() + QStringLiteral("no.swf")})
-    EXPECT_TRUE(IsPlayableMovieFile(path, &error)) << path.toStdString();
+    EXPECT_TRUE(IsPlayableMovieFile(path)) << path.toStdString();
   for (const QString& path :
        {sized(QStringLiteral("over.swf"), kMaxMovieBytes + 1),
         sized(QStringLiteral("3g.swf"), qint64(3) << 30), zero, fifo, Root()}) {
-    error.clear();
-    EXPECT_FALSE(IsPlayableMovieFile(path, &error)) << path.toStdString();
-    EXPECT_FALSE(error.isEmpty());
+    const Outcome playable = IsPlayableMovieFile(path);
+    EXPECT_FALSE(playable) << path.toStdString();
+    EXPECT_FALSE(playable.Reason().isEmpty());
   }
 }
 

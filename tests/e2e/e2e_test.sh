@@ -383,7 +383,9 @@ root_help="quillet: help page http://127.0.0.1/soft/Playbox/help.htm may not ope
 if [ "$(id -u)" = 0 ]; then
   grep -q -x -F "$root_help" "$work/program.log" || fail "no console line on the help page as root"
 fi
-chatter=$(grep -v -x -F -e "quillet: running as root, so Chromium's sandbox is off" -e "$root_help" "$work/program.log")
+# The two downloads made to fail say why; no other may.
+chatter=$(grep -v -x -F -e "quillet: running as root, so Chromium's sandbox is off" -e "$root_help" "$work/program.log" |
+  grep -v -E '^quillet: download of http://127\.0\.0\.1/soft/Playbox/Playshare/(huard|saol)\.swf failed: .')
 [ -z "$chatter" ] || fail "the program wrote to its console: $(head -c 600 <<<"$chatter")"
 
 finish --log "$work/program.log" 30 "e2e: all checks passed; screenshots in $shots" \

@@ -36,11 +36,12 @@ class NoticeTimerTest : public TempFolderTest {
   // transfer lasts until that is released.
   void Download(bool outcome, QSemaphore* until = nullptr) {
     const auto fetch = [outcome, until](const QString&, const QString&) {
-      return RunWhileBusy([outcome, until](const std::atomic<bool>&) {
+      const bool ok = BusyWait().Run([outcome, until](const std::atomic<bool>&) {
         if (until != nullptr)
           until->tryAcquire(1, 10000);
         return outcome;
       });
+      return ok ? Outcome::Ok() : Outcome::Failed({});
     };
     DownloadGame(
         QStringLiteral("xiaofg"),

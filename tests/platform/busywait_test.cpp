@@ -49,7 +49,7 @@ TEST(BusyWait, WindowsPaintAndTimersFireWithTheBusyPointer) {
   });
   timer.start(50);
   const bool result =
-      RunWhileBusy([&](const std::atomic<bool>&) { return enough.tryAcquire(1, 10000); });
+      BusyWait().Run([&](const std::atomic<bool>&) { return enough.tryAcquire(1, 10000); });
   timer.stop();
 
   EXPECT_TRUE(result);
@@ -60,8 +60,9 @@ TEST(BusyWait, WindowsPaintAndTimersFireWithTheBusyPointer) {
 }
 
 TEST(BusyWait, ReturnsTheWorksResult) {
-  EXPECT_FALSE(RunWhileBusy([](const std::atomic<bool>&) { return false; }));
-  EXPECT_TRUE(RunWhileBusy([](const std::atomic<bool>&) { return true; }));
+  BusyWait busy;
+  EXPECT_FALSE(busy.Run([](const std::atomic<bool>&) { return false; }));
+  EXPECT_TRUE(busy.Run([](const std::atomic<bool>&) { return true; }));
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -83,7 +84,7 @@ TEST(BusyWait, ClickDuringTheWaitIsDroppedNotReplayed) {
                            QByteArray::number(at.y()) + " click 1";
 
   XEcho echo;
-  const bool clicked = RunWhileBusy([&](const std::atomic<bool>&) {
+  const bool clicked = BusyWait().Run([&](const std::atomic<bool>&) {
     working = true;
     // The X server has the click once xdotool returns; the wait handles it,
     // which must drop it, before our echo.

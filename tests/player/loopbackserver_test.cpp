@@ -45,8 +45,8 @@ class LoopbackServerTest : public TempFolderTest {
     WriteFile(QStringLiteral("ruffle/LICENSE_MIT"), kSecret);
     m_server = std::make_unique<LoopbackServer>(
         Root() + QStringLiteral("ruffle/"), QByteArrayLiteral("quillet://player"), nullptr, limits);
-    QString error;
-    ASSERT_TRUE(m_server->Start(&error)) << error.toStdString();
+    const Outcome started = m_server->Start();
+    ASSERT_TRUE(started) << started.Reason().toStdString();
     port = m_server->Port();
     m_host = "127.0.0.1:" + QByteArray::number(port);
     // "/<token>/"
@@ -66,8 +66,7 @@ TEST_F(LoopbackServerTest, TokenIsLongAndRandom) {
   const QByteArray token = base.mid(1, base.size() - 2);
   EXPECT_GE(token.size(), 32);  // 128 bits as hex
   LoopbackServer other(Root() + QStringLiteral("ruffle/"), "quillet://player");
-  QString error;
-  ASSERT_TRUE(other.Start(&error));
+  ASSERT_TRUE(other.Start());
   EXPECT_NE(QUrl(other.BaseUrl()).path().toUtf8(), base);
   EXPECT_NE(other.Port(), port);
 }
@@ -436,14 +435,14 @@ TEST_F(LoopbackServerTest, ServesNoPlantedMovie) {
 }
 
 TEST_F(LoopbackServerTest, RefusesToStartWithoutRuffle) {
-  QString error;
   LoopbackServer empty(MakeFolder(QStringLiteral("empty")), "quillet://player");
-  EXPECT_FALSE(empty.Start(&error));
-  EXPECT_TRUE(error.contains(QLatin1String("Ruffle"))) << error.toStdString();
+  const Outcome started = empty.Start();
+  EXPECT_FALSE(started);
+  EXPECT_TRUE(started.Reason().contains(QLatin1String("Ruffle"))) << started.Reason().toStdString();
 
   WriteFile(QStringLiteral("nowasm/ruffle.js"), kRuffleJs);
   LoopbackServer noWasm(Root() + QStringLiteral("nowasm/"), "quillet://player");
-  EXPECT_FALSE(noWasm.Start(&error));
+  EXPECT_FALSE(noWasm.Start());
 }
 
 }  // namespace

@@ -194,21 +194,19 @@ LoopbackServer::LoopbackServer(const QString& ruffleFolder, const QByteArray& al
 
 LoopbackServer::~LoopbackServer() = default;
 
-bool LoopbackServer::Start(QString* error) {
+Outcome LoopbackServer::Start() {
   // Source maps and licences stay on disk.
   const QDir folder(m_ruffleFolder);
   const QStringList names =
       folder.entryList({QStringLiteral("*.js"), QStringLiteral("*.wasm")}, QDir::Files);
   if (!names.contains(QStringLiteral("ruffle.js")) ||
       names.filter(QStringLiteral(".wasm")).isEmpty()) {
-    *error = QStringLiteral("Ruffle's files are missing from ") + m_ruffleFolder;
-    return false;
+    return Outcome::Failed(QStringLiteral("Ruffle's files are missing from ") + m_ruffleFolder);
   }
 
   m_tcp = new QTcpServer(this);
   if (!m_tcp->listen(QHostAddress::LocalHost, 0)) {
-    *error = QStringLiteral("Cannot listen on 127.0.0.1: ") + m_tcp->errorString();
-    return false;
+    return Outcome::Failed(QStringLiteral("Cannot listen on 127.0.0.1: ") + m_tcp->errorString());
   }
   connect(m_tcp, &QTcpServer::newConnection, this, &LoopbackServer::Accept);
   // Qt stops accepting when descriptors run out; try again later rather than never.
@@ -221,7 +219,7 @@ bool LoopbackServer::Start(QString* error) {
     const QByteArray path = '/' + m_token + "/ruffle/" + QUrl::toPercentEncoding(name);
     m_entries.insert(path, {folder.filePath(name), MimeTypeOf(name), false});
   }
-  return true;
+  return Outcome::Ok();
 }
 
 QString LoopbackServer::BaseUrl() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/moviebound.h"
+#include "platform/outcome.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -42,7 +43,7 @@ class LoopbackServer final : public QObject {
   LoopbackServer& operator=(const LoopbackServer&) = delete;
 
   // Lists Ruffle's files and starts listening on a free port of 127.0.0.1.
-  bool Start(QString* error);
+  Outcome Start();
 
   quint16 Port() const { return m_port; }
   // "http://127.0.0.1:<port>/<token>/"
