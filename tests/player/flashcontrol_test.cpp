@@ -221,13 +221,14 @@ TEST_F(FlashControlTest, MissingAndGarbageFilesLeaveThePlayerWorking) {
 // The player process killed, or its window closed by a browser shortcut: the
 // control says so, leaves nothing on the screen or running, and the next
 // movie plays in a new player. Shortcuts that close nothing in a kiosk window
-// leave the game playing full-screen.
+// leave the game playing full-screen; Ctrl+W closes the page only when
+// Chromium takes it before the movie does, and either outcome must be sound.
 TEST_F(FlashControlTest, SurvivesTheLossOfThePlayer) {
+  enum Closes { No, Yes, Maybe };
   const struct {
     const char* way;
-    bool closes;
-  } rows[] = {
-      {"kill", true}, {"alt+F4", true}, {"ctrl+q", false}, {"ctrl+w", false}, {"F11", false}};
+    Closes closes;
+  } rows[] = {{"kill", Yes}, {"alt+F4", Yes}, {"ctrl+q", No}, {"ctrl+w", Maybe}, {"F11", No}};
   for (const auto& row : rows) {
     ASSERT_TRUE(Load(TestMovie("anim"))) << row.way;
     const qint64 pid = flash->RendererProcessId();
@@ -238,14 +239,16 @@ TEST_F(FlashControlTest, SurvivesTheLossOfThePlayer) {
       ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
     else
       Xdotool({QStringLiteral("key"), QLatin1String(row.way)});
-    if (!row.closes) {
+    if (row.closes == Maybe)
+      lost.wait(1500);
+    if (row.closes == No || (row.closes == Maybe && lost.isEmpty())) {
       EXPECT_TRUE(HoldsFor([&] { return lost.isEmpty(); }, 1500)) << row.way;
       EXPECT_EQ(playerwindow::ScreenGeometry(window), QGuiApplication::primaryScreen()->geometry())
           << row.way;
       EXPECT_TRUE(ShowsMotion(*flash)) << row.way;
       continue;
     }
-    ASSERT_TRUE(lost.wait(10000)) << row.way;
+    ASSERT_TRUE(!lost.isEmpty() || lost.wait(10000)) << row.way;
     EXPECT_FALSE(flash->IsShown()) << row.way;
     EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(static_cast<pid_t>(pid), 0) != 0; }, 5000))
         << "the old player still runs after " << row.way;
@@ -395,7 +398,8 @@ TEST_F(FlashControlTest, PageScriptReachesNoOtherGameAndNoReport) {
 
   ASSERT_TRUE(Load(victim));
   EXPECT_TRUE(PixelBecomes(middle, kLaterRun)) << "the other game's save was lost";
-  EXPECT_TRUE(Near(ScreenPixel(*flash, At(firstBar)), kBar));
+  EXPECT_TRUE(PixelBecomes(firstBar, kBar))
+      << ScreenPixel(*flash, At(firstBar)).name().toStdString();
   EXPECT_FALSE(Near(ScreenPixel(*flash, At(secondBar)), kBar));
   EXPECT_TRUE(requested.isEmpty());
 }
