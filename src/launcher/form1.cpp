@@ -212,9 +212,10 @@ void TForm1::RollUp() {
 }
 
 void TForm1::FormMouseMove() {
+  // Rolled down first: a strip handed back to the window manager loses the keyboard it had.
+  ChangeGeometry(QRect(x(), y(), layout::kWidth, roll::MouseRolledDownHeight(height())));
   windowsystem::Activate(*windowHandle());
   setFocus(Qt::MouseFocusReason);
-  ChangeGeometry(QRect(x(), y(), layout::kWidth, roll::MouseRolledDownHeight(height())));
 }
 
 void TForm1::Image2Click() {

@@ -409,9 +409,10 @@ void TellPosition(const Target& t) {
 void ReturnToManager(
     QWindow& window, const Target& t, const QRect& geometry, Changes::Step then = [] {}) {
   StripKeeper::Of(window).Keep(nullptr);
+  const bool wasActive = window.isActive();
   xcb_unmap_window(t.connection, t.window);
   Changes& changes = Changes::Of(window);
-  SetBypass(changes, t, false, geometry, [&window, &changes, t, geometry, then] {
+  SetBypass(changes, t, false, geometry, [&window, &changes, t, geometry, then, wasActive] {
     Configure(t, geometry, /*raise=*/false);
     SetInitialStates(t, window.flags());
     SetInitialNormal(t);
@@ -423,7 +424,7 @@ void ReturnToManager(
       return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
              (!managed || x11::WmState(t.connection, t.window) == kNormalState);
     };
-    changes.Await(taken, [&window, t, geometry, then] {
+    changes.Await(taken, [&window, t, geometry, then, wasActive] {
       // A manager places a window it takes on anew by its own rules; asked
       // again, some grant what they did not at the map.
       if (x11::ScreenGeometry(t.connection, t.window) != geometry) {
@@ -431,8 +432,11 @@ void ReturnToManager(
         xcb_flush(t.connection);
       }
       TellPosition(t);
-      // The strip rolls down because the user reached for it.
-      window.requestActivate();
+      // The strip rolls down because the user reached for it. A manager that
+      // focused it on taking it on has done so; asking again could take the
+      // focus back from a window the user went to since.
+      if (wasActive || !window.isActive())
+        window.requestActivate();
       then();
     });
   });
