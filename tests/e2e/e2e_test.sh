@@ -185,6 +185,8 @@ bars_drawn() {
   [ -n "$column" ]
 }
 wait_for 10 bars_drawn
+# As a hand would, click once the player started with the program has come and gone.
+wait_for 60 player_warm || fail "the player did not start"
 if [ -z "$column" ]; then
   fail "no category bar border (RGB 0, 60, 116) found on the launcher"
   column=28

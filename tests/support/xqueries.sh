@@ -45,11 +45,37 @@ move_to() { # x y [x y ...]
   done
 }
 
-# Clicks once the pointer has rested on the point as a hand's does: the
-# launcher activates itself when the pointer arrives, and a click straight
-# after that was lost now and then.
+# The player's browser shows its window full-screen as it starts, until the
+# program finds and withdraws it. A click meanwhile lands on it, so a hand
+# waits for the flash to pass.
+player_windows() { # [xdotool search options] -> ids of the program's browser windows
+  local pid
+  for pid in $(pgrep -P "${program_pid:-0}"); do
+    xdotool search --all --pid "$pid" "$@" 2>/dev/null
+  done
+}
+player_flashing() {
+  local id
+  for id in $(player_windows --onlyvisible); do
+    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = 小游戏 ] || return 0
+  done
+  return 1
+}
+player_settled() { ! player_flashing; }
+# Found and withdrawn: the player is warm, and no flash is to come.
+player_warm() { [ -n "$(player_windows --name '^小游戏$')" ] && player_settled; }
+# Two clicks on one spot within the double-click interval (400 ms) are a
+# double click, which a name takes as one: a hand's next click comes later.
 click_here() { # x y [button]
-  move_to "$1" "$2" && holds_for 0.2 pointer_at "$1" "$2" && xdotool click "${3:-1}"
+  local rest
+  move_to "$1" "$2" || return 1
+  wait_for 10 player_settled
+  if [ "${last_click:-}" = "$1 $2" ]; then
+    rest=$((last_click_ms + 500 - $(date +%s%3N)))
+    [ "$rest" -gt 0 ] && holds_for "$(printf '%d.%03d' $((rest / 1000)) $((rest % 1000)))" pointer_at "$1" "$2"
+  fi
+  xdotool click "${3:-1}"
+  last_click="$1 $2" last_click_ms=$(date +%s%3N)
 }
 
 x_answers() { xdpyinfo >/dev/null 2>&1; }
