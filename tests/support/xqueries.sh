@@ -54,14 +54,12 @@ player_windows() { # [xdotool search options] -> ids of the program's browser wi
     xdotool search --all --pid "$pid" "$@" 2>/dev/null
   done
 }
-player_flashing() {
+player_settled() { # no window of the browser shows but the player
   local id
   for id in $(player_windows --onlyvisible); do
-    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = 小游戏 ] || return 0
+    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = 小游戏 ] || return 1
   done
-  return 1
 }
-player_settled() { ! player_flashing; }
 # Found and withdrawn: the player is warm, and no flash is to come.
 player_warm() { [ -n "$(player_windows --name '^小游戏$')" ] && player_settled; }
 # Two clicks on one spot within the double-click interval (400 ms) are a
