@@ -382,12 +382,13 @@ int TShockwaveFlash::Evaluate(const QString& expression, bool awaitPromise,
 void TShockwaveFlash::PageLoaded() {
   if (m_state != State::Starting)
     return;
-  // The first load may still be the blank start page's.
-  Evaluate(QStringLiteral("location.href !== %1 ? null : typeof quillet === 'object' && "
-                          "quillet.ready()")
+  // The event may still be the blank start page's, and then reach the host page while
+  // it loads, or a context already gone: only the whole host page gives a verdict.
+  Evaluate(QStringLiteral("location.href !== %1 || document.readyState !== 'complete' ? null : "
+                          "typeof quillet === 'object' && quillet.ready()")
                .arg(Json(m_pageUrl.toString())),
            false, [this](const QJsonObject& value) {
-             if (m_state != State::Starting || value.value(QStringLiteral("value")).isNull())
+             if (m_state != State::Starting || !value.value(QStringLiteral("value")).isBool())
                return;
              // Chromium names its window after the page once it is in.
              playerwindow::SetCaption(m_window, kCaption);
