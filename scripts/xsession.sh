@@ -9,7 +9,7 @@ quillet_start_x() {
   number=$(mktemp)
   # The server takes a free display itself and names it: two sessions that
   # start at once cannot pick the same one.
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -dpi 96 3>"$number" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -dpi 96 -noreset 3>"$number" >/dev/null 2>&1 &
   QUILLET_XVFB_PID=$!
   wait_for 20 test -s "$number" || { echo "xsession: Xvfb named no display" >&2; return 1; }
   export DISPLAY=":$(head -n1 "$number")"

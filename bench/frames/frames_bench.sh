@@ -88,7 +88,7 @@ x_pid=""
 wm_pid=""
 start_x() { # WIDTHxHEIGHT
   rm -f "$work/display"
-  Xvfb -displayfd 1 -screen 0 "${1}x24" -nolisten tcp -dpi 96 >"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 1 -screen 0 "${1}x24" -nolisten tcp -dpi 96 -noreset >"$work/display" 2>"$work/xvfb.log" &
   x_pid=$!
   for _ in $(seq 300); do
     [ -s "$work/display" ] && break

@@ -52,7 +52,7 @@ export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
 # the input; the program and the queries go to XWayland inside it.
 start_x() { # size -> $display, $screen
   : >"$work/display"
-  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -dpi 96 3>"$work/display" >"$work/x.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -dpi 96 -noreset 3>"$work/display" >"$work/x.log" 2>&1 &
   pids+=($!)
   wait_for 10 test -s "$work/display"
   display=":$(head -n1 "$work/display")"
